@@ -1,0 +1,55 @@
+// A small builder for the library's JSON documents: fixed key order, no white space.
+//
+// Keys are written as given (they are the library's own fixed names); string values are
+// escaped with escape_json. Commas between members and elements are inserted automatically.
+//
+//   JsonWriter w;
+//   w.begin_object();
+//   w.key("venue").string(venue);
+//   w.key("mid").i64(mid);
+//   w.end_object();
+//   std::string text = std::move(w).take();
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qx {
+
+class JsonWriter {
+  public:
+    JsonWriter() = default;
+    explicit JsonWriter(std::size_t reserve) { out_.reserve(reserve); }
+
+    JsonWriter& begin_object();
+    JsonWriter& end_object();
+    JsonWriter& begin_array();
+    JsonWriter& end_array();
+
+    // Starts an object member; the next value call writes its value.
+    JsonWriter& key(std::string_view name);
+
+    JsonWriter& string(std::string_view text);  // escaped with escape_json
+    JsonWriter& i64(std::int64_t value);
+    JsonWriter& u64(std::uint64_t value);
+    JsonWriter& boolean(bool value);
+    JsonWriter& null();
+    JsonWriter& f64(double value);  // shortest round-trip form
+    JsonWriter& f64_fixed(double value, int decimals);
+    JsonWriter& raw(std::string_view json);  // an already formatted JSON value
+
+    const std::string& str() const& { return out_; }
+    std::string take() && { return std::move(out_); }
+
+  private:
+    void before_value();
+
+    std::string out_;
+    // One entry per open container: true once it holds a member or element.
+    std::vector<bool> has_items_;
+    bool after_key_ = false;
+};
+
+}  // namespace qx
