@@ -124,6 +124,290 @@ QX_API void qx_string_free(char* s);
 
 /* @@QX_SECTION engine: lifecycle, ingest, subscriptions, callbacks, queries, poll, health @@ */
 
+/*
+ * Data-quality bits attached to each event (QualityFlags). Bits above 5 are carried along
+ * unchanged. The signal quality gate blocks on STALE_FEED, SEQUENCE_GAP, OUT_OF_ORDER and
+ * ADAPTER_DEGRADED (mask 0x33).
+ */
+#define QX_QUALITY_STALE_FEED 1u
+#define QX_QUALITY_SEQUENCE_GAP 2u
+#define QX_QUALITY_CLOCK_SKEW 4u
+#define QX_QUALITY_DEPTH_TRUNCATED 8u
+#define QX_QUALITY_OUT_OF_ORDER 16u
+#define QX_QUALITY_ADAPTER_DEGRADED 32u
+
+/*
+ * Engine creation settings. Optional texts (NULL, invalid UTF-8 or blank means absent):
+ * instance_id replaces the configured instance id; config_path names a TOML or JSON
+ * configuration file, absent selects the built-in settings (instance "default", data root
+ * "data", audit log "audit/quorix_audit.log", redaction tokens secret/password/token/api_key,
+ * audit 10485760 bytes x 5 files, retention 10485760 bytes and 604800 s, signal threshold 100,
+ * mock adapter). enable_persistence (non-zero = true) always replaces the configured value; the
+ * numbers replace the configured values when non-zero; audit_redact_tokens is a comma-separated
+ * list (pieces trimmed, empty pieces dropped; no piece left keeps the configured list).
+ */
+typedef struct qx_engine_config_t {
+    const char* instance_id;
+    const char* config_path;
+    uint8_t enable_persistence;
+    uint64_t audit_max_bytes;
+    uint32_t audit_max_files;
+    const char* audit_redact_tokens;
+    uint64_t data_retention_max_bytes;
+    uint64_t data_retention_max_age_secs;
+} qx_engine_config_t;
+
+/* One trade. aggressor: 0 = Bid (a sell), 1 = Ask (a buy). sequence 0 = unsequenced. */
+typedef struct qx_trade_t {
+    qx_symbol_ref_t symbol; /* depth_levels is ignored */
+    int64_t price;
+    int64_t size;
+    uint32_t aggressor;
+    uint64_t sequence;
+    uint64_t ts_exchange_ns;
+    uint64_t ts_recv_ns;
+} qx_trade_t;
+
+/* One level change. side: 0 = Bid, 1 = Ask; action: 0 = Upsert, 1 = Delete. */
+typedef struct qx_book_update_t {
+    qx_symbol_ref_t symbol; /* depth_levels is ignored */
+    uint32_t side;
+    uint16_t level;
+    int64_t price;
+    int64_t size;
+    uint32_t action;
+    uint64_t sequence;
+    uint64_t ts_exchange_ns;
+    uint64_t ts_recv_ns;
+} qx_book_update_t;
+
+/* Host-push feed settings: stale_after_ms 0 disables the staleness check. */
+typedef struct qx_external_feed_config_t {
+    uint64_t stale_after_ms;
+    uint8_t enforce_sequence;
+} qx_external_feed_config_t;
+
+/*
+ * What a callback receives. json is NOT NUL-terminated: read exactly json_len bytes. The record
+ * and its text are valid only during the call. reserved is always 1.
+ */
+typedef struct qx_callback_event_t {
+    uint64_t ts_exchange_ns;
+    uint64_t ts_recv_ns;
+    uint32_t kind;
+    const char* json;
+    uint32_t json_len;
+    uint32_t reserved;
+    uint32_t quality_flags;
+} qx_callback_event_t;
+
+typedef void (*qx_callback_fn)(const qx_callback_event_t* event, void* user_data);
+
+/* Callback kinds for qx_subscribe. Any other value receives "{}" on every full dispatch. */
+#define QX_CALLBACK_BOOK_UPDATE 1
+#define QX_CALLBACK_TRADE 2
+#define QX_CALLBACK_ANALYTICS 3
+#define QX_CALLBACK_SIGNAL 4
+#define QX_CALLBACK_HEALTH 5
+#define QX_CALLBACK_BOOK_SNAPSHOT 6
+#define QX_CALLBACK_DERIVED_ANALYTICS 7
+
+/*
+ * Windows, capacities and thresholds with which per-instrument trackers are created. Windows and
+ * capacities reach a tracker only when it is created; the two thresholds apply from the next
+ * event. Sanitising: vpin_bucket_volume 0 becomes 1; every other window or capacity above
+ * 1000000 becomes 1000000.
+ */
+typedef struct qx_analytics_config_t {
+    int64_t institutional_min_size;       /* default 5000 */
+    uint64_t book_event_window_ns;        /* default 1000000000 */
+    uint32_t vpin_bucket_volume;          /* default 5000 */
+    uint32_t vpin_window;                 /* default 50 */
+    uint32_t kyle_window;                 /* default 100 */
+    uint32_t cvd_window;                  /* default 50 */
+    uint32_t volatility_window;           /* default 100 */
+    uint32_t noise_window;                /* default 100 */
+    uint32_t hasbrouck_window;            /* default 100 */
+    uint32_t almgren_chriss_window;       /* default 100 */
+    uint32_t acd_window;                  /* default 100 */
+    uint32_t vol_signature_window;        /* default 200 */
+    uint32_t agent_type_window;           /* default 100 */
+    uint32_t institutional_window;        /* default 100 */
+    uint32_t resiliency_window;           /* default 1024 */
+    uint32_t spread_decomposition_window; /* default 100 */
+    uint32_t regime_window;               /* default 100 */
+    uint32_t book_event_capacity;         /* default 65536 */
+    uint32_t spread_window;               /* default 1024 */
+} qx_analytics_config_t;
+
+/* ---- Lifecycle ---- */
+
+/*
+ * Creates a stopped engine. 1: config or out_engine NULL, or a configuration file given that
+ * cannot be loaded. 2: construction failed (startup validation, directory creation, adapter
+ * creation). *out_engine is written only on success.
+ */
+QX_API qx_status_t qx_engine_create(const qx_engine_config_t* config, qx_engine_t** out_engine);
+
+/* Releases the engine and everything it owns. NULL does nothing. Subscription handles the host
+ * still holds stay valid for qx_unsubscribe. */
+QX_API void qx_engine_destroy(qx_engine_t* engine);
+
+/* Connects the adapter and starts the engine. 1: NULL. 2: adapter connect failed, or the audit
+ * log could not be written (the engine then stays started). */
+QX_API qx_status_t qx_engine_start(qx_engine_t* engine);
+
+/* Stops the engine and drains the adapter without processing. 1: NULL; otherwise 0. */
+QX_API qx_status_t qx_engine_stop(qx_engine_t* engine);
+
+/* ---- Host-push ingest (the engine must be started) ---- */
+
+/*
+ * Pushes one trade with host QualityFlags. 1: engine or trade NULL, invalid symbol reference,
+ * aggressor not 0 or 1. 2: refused or failed by the engine (not started, persistence safety
+ * policy, audit or persistence failure); no callback is delivered. On 0 the callbacks for the
+ * event are delivered before the call returns.
+ */
+QX_API qx_status_t qx_ingest_trade(qx_engine_t* engine, const qx_trade_t* trade, uint32_t flags);
+
+/* Pushes one book update; as qx_ingest_trade, with side and then action checked (1). */
+QX_API qx_status_t qx_ingest_book(qx_engine_t* engine, const qx_book_update_t* update,
+                                  uint32_t flags);
+
+/* ---- Subscriptions and callbacks ---- */
+
+/*
+ * Subscribes an instrument at the adapter and, when callback is not NULL, registers it for the
+ * given kind (not validated). 1: engine, symbol or out_subscription NULL, or an invalid symbol.
+ * 2: adapter subscribe or audit-log write failed. On 0 *out_subscription receives a handle to
+ * release with qx_unsubscribe (also valid after the engine is destroyed).
+ */
+QX_API qx_status_t qx_subscribe(qx_engine_t* engine, const qx_symbol_ref_t* symbol, int32_t kind,
+                                qx_callback_fn callback, void* user_data,
+                                qx_subscription_t** out_subscription);
+
+/* Deactivates the registration and releases the handle; safe from any thread, before or after
+ * the engine is destroyed. The adapter subscription is kept. 1: NULL; otherwise 0. */
+QX_API qx_status_t qx_unsubscribe(qx_subscription_t* subscription);
+
+/* Unsubscribes the instrument at the adapter and deactivates its registrations. 1: NULL or
+ * invalid symbol. 2: adapter unsubscribe or audit-log write failed. */
+QX_API qx_status_t qx_unsubscribe_symbol(qx_engine_t* engine, const qx_symbol_ref_t* symbol);
+
+/* Clears the instrument's trade-flow session (an unknown instrument is not an error). 1: NULL or
+ * invalid symbol. 2: audit-log write failed (the reset has been made). */
+QX_API qx_status_t qx_reset_symbol_session(qx_engine_t* engine, const qx_symbol_ref_t* symbol);
+
+/* ---- Host-push feed health (the engine must be started) ---- */
+
+/* 1: engine or config NULL. 2: not started, or audit-log write failed (settings in force). */
+QX_API qx_status_t qx_configure_external_feed(qx_engine_t* engine,
+                                              const qx_external_feed_config_t* config);
+
+/* Re-evaluates staleness and delivers health callbacks. 1: NULL. 2: not started. */
+QX_API qx_status_t qx_external_health_tick(qx_engine_t* engine);
+
+/* Sets the reconnecting state (non-zero = true). 1: NULL. 2: not started or audit-log write
+ * failed. */
+QX_API qx_status_t qx_external_set_reconnecting(qx_engine_t* engine, uint8_t reconnecting);
+
+/* ---- Poll loop ---- */
+
+/*
+ * Drains the adapter once and processes the events with the host's QualityFlags. 0: success.
+ * 1: NULL. 2: not started, circuit breaker open, adapter poll failed or pipeline error.
+ * 5: backpressure (QX_RUNTIME_MAX_EVENTS_PER_POLL): newer events were dropped; the kept events
+ * were processed and their callbacks delivered. Environment read at creation:
+ * QX_RUNTIME_MAX_EVENTS_PER_POLL, QX_RUNTIME_CIRCUIT_BREAKER_FAILURES,
+ * QX_RUNTIME_CIRCUIT_BREAKER_COOLDOWN_MS.
+ */
+QX_API qx_status_t qx_engine_poll_once(qx_engine_t* engine, uint32_t flags);
+
+/* ---- Configuration of analytics ---- */
+
+/* Replaces the analytics configuration (NULL selects the defaults). 1: engine NULL; else 0. */
+QX_API qx_status_t qx_engine_set_analytics_config(qx_engine_t* engine,
+                                                  const qx_analytics_config_t* config);
+
+/* Placeholder: 1 when engine is NULL, otherwise 2 (not supported). */
+QX_API qx_status_t qx_engine_set_tickbar_interval(qx_engine_t* engine, uint64_t interval_ns);
+
+/* Placeholder: 1 when any pointer is NULL, otherwise 2 (not supported); writes nothing. */
+QX_API qx_status_t qx_get_bar_series(qx_engine_t* engine, const qx_symbol_ref_t* symbol,
+                                     void* buf, uint32_t* len);
+
+/*
+ * ---- Per-instrument queries (caller buffer) ----
+ * All return 1 when engine or symbol is NULL, the symbol reference is invalid, buf or len is
+ * NULL, or the buffer is too small (with *len set to the needed size); otherwise 0, also for an
+ * unknown instrument. None creates state or changes the engine.
+ */
+
+/* {"mid":M} with M = (best bid + best ask) / 2 truncated, or {} without both sides. */
+QX_API qx_status_t qx_get_mid_price(const qx_engine_t* engine, const qx_symbol_ref_t* symbol,
+                                    void* buf, uint32_t* len);
+/* The book snapshot document, or {} without a book. */
+QX_API qx_status_t qx_get_book_snapshot(const qx_engine_t* engine, const qx_symbol_ref_t* symbol,
+                                        void* buf, uint32_t* len);
+/* best_bid, best_ask, quoted_spread, relative_spread_bps, microprice, bid_depth, ask_depth,
+ * depth_imbalance_bps; {} without a book. */
+QX_API qx_status_t qx_get_book_analytics_snapshot(const qx_engine_t* engine,
+                                                  const qx_symbol_ref_t* symbol, void* buf,
+                                                  uint32_t* len);
+/* Sixteen book features with 4 decimals; all 0.0000 without a book. */
+QX_API qx_status_t qx_compute_lob_features(const qx_engine_t* engine,
+                                           const qx_symbol_ref_t* symbol, void* buf, uint32_t* len,
+                                           double trade_flow_imbalance, double cancel_intensity,
+                                           double arrival_intensity);
+/* {"slope":S} with 4 decimals (0.0000 without a book). */
+QX_API qx_status_t qx_compute_depth_slope(const qx_engine_t* engine, const qx_symbol_ref_t* symbol,
+                                          uint32_t levels, void* buf, uint32_t* len);
+/* {"price":P} for a quantity walked through the book (positive buys), or {}. */
+QX_API qx_status_t qx_compute_weighted_average_price(const qx_engine_t* engine,
+                                                     const qx_symbol_ref_t* symbol,
+                                                     int64_t quantity, void* buf, uint32_t* len);
+/* delta, cumulative_delta, buy_volume, sell_volume, last_price, point_of_control,
+ * value_area_low, value_area_high; {} without trades. */
+QX_API qx_status_t qx_get_analytics_snapshot(const qx_engine_t* engine,
+                                             const qx_symbol_ref_t* symbol, void* buf,
+                                             uint32_t* len);
+/* total_volume, trade_count, vwap, average_trade_size, imbalance_bps; {} without trades. */
+QX_API qx_status_t qx_get_derived_analytics_snapshot(const qx_engine_t* engine,
+                                                     const qx_symbol_ref_t* symbol, void* buf,
+                                                     uint32_t* len);
+/* open, high, low, close, trade_count, first_ts_exchange_ns, last_ts_exchange_ns; {} without a
+ * session candle. */
+QX_API qx_status_t qx_get_session_candle_snapshot(const qx_engine_t* engine,
+                                                  const qx_symbol_ref_t* symbol, void* buf,
+                                                  uint32_t* len);
+/* The candle of the trades in the last window_ns: window_ns, open, high, low, close,
+ * trade_count, total_volume, vwap, first_ts_exchange_ns, last_ts_exchange_ns; {} without
+ * trades. */
+QX_API qx_status_t qx_get_interval_candle_snapshot(const qx_engine_t* engine,
+                                                   const qx_symbol_ref_t* symbol,
+                                                   uint64_t window_ns, void* buf, uint32_t* len);
+/* {"module":M,"state":S,"confidence_bps":C,"quality_flags":Q,"reason":R}, or {}. */
+QX_API qx_status_t qx_get_signal_snapshot(const qx_engine_t* engine, const qx_symbol_ref_t* symbol,
+                                          void* buf, uint32_t* len);
+
+/*
+ * ---- Engine documents (returned strings, release with qx_string_free) ----
+ * 1: a NULL argument (or an invalid symbol reference); 255: the text holds a NUL byte.
+ */
+
+/* The instrument's latest signal explanation, or {}. */
+QX_API qx_status_t qx_get_signal_explanation_json(const qx_engine_t* engine,
+                                                  const qx_symbol_ref_t* symbol, char** out_json,
+                                                  uint32_t* out_len);
+/* Counts of signal states across instruments. */
+QX_API qx_status_t qx_get_signal_metrics_json(const qx_engine_t* engine, char** out_json,
+                                              uint32_t* out_len);
+/* The engine's metrics document (embeds the adapter status and persistence documents). */
+QX_API qx_status_t qx_get_metrics_json(qx_engine_t* engine, char** out_json, uint32_t* out_len);
+/* The active adapter's status document. */
+QX_API qx_status_t qx_get_active_adapter_status_json(qx_engine_t* engine, char** out_json,
+                                                     uint32_t* out_len);
+
 /* @@QX_SECTION adapters @@ */
 
 /* @@QX_SECTION signals @@ */

@@ -10,37 +10,48 @@ void JsonWriter::before_value() {
         after_key_ = false;
         return;
     }
-    if (!has_items_.empty()) {
-        if (has_items_.back()) {
+    if (depth_ > 0 && depth_ <= 64) {
+        const std::uint64_t bit = std::uint64_t{1} << (depth_ - 1);
+        if (has_items_ & bit) {
             out_ += ',';
         }
-        has_items_.back() = true;
+        has_items_ |= bit;
+    }
+}
+
+void JsonWriter::open(char c) {
+    before_value();
+    out_ += c;
+    ++depth_;
+    if (depth_ <= 64) {
+        has_items_ &= ~(std::uint64_t{1} << (depth_ - 1));
+    }
+}
+
+void JsonWriter::close(char c) {
+    out_ += c;
+    if (depth_ > 0) {
+        --depth_;
     }
 }
 
 JsonWriter& JsonWriter::begin_object() {
-    before_value();
-    out_ += '{';
-    has_items_.push_back(false);
+    open('{');
     return *this;
 }
 
 JsonWriter& JsonWriter::end_object() {
-    out_ += '}';
-    has_items_.pop_back();
+    close('}');
     return *this;
 }
 
 JsonWriter& JsonWriter::begin_array() {
-    before_value();
-    out_ += '[';
-    has_items_.push_back(false);
+    open('[');
     return *this;
 }
 
 JsonWriter& JsonWriter::end_array() {
-    out_ += ']';
-    has_items_.pop_back();
+    close(']');
     return *this;
 }
 

@@ -14,14 +14,18 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace qx {
 
 class JsonWriter {
   public:
+    // Writes into a string of its own.
     JsonWriter() = default;
-    explicit JsonWriter(std::size_t reserve) { out_.reserve(reserve); }
+    explicit JsonWriter(std::size_t reserve) { own_.reserve(reserve); }
+    // Appends to `target` (which must outlive the writer), so hot paths can reuse a buffer.
+    explicit JsonWriter(std::string& target) : out_(target) {}
+    JsonWriter(const JsonWriter&) = delete;
+    JsonWriter& operator=(const JsonWriter&) = delete;
 
     JsonWriter& begin_object();
     JsonWriter& end_object();
@@ -45,10 +49,15 @@ class JsonWriter {
 
   private:
     void before_value();
+    void open(char c);
+    void close(char c);
 
-    std::string out_;
-    // One entry per open container: true once it holds a member or element.
-    std::vector<bool> has_items_;
+    std::string own_;
+    std::string& out_ = own_;
+    // Bit d is set once the container open at depth d holds a member or element; documents
+    // nest far less than 64 deep.
+    std::uint64_t has_items_ = 0;
+    int depth_ = 0;
     bool after_key_ = false;
 };
 

@@ -18,4 +18,8 @@ bool is_unicode_whitespace(char32_t cp) noexcept;
 // True when valid UTF-8 `text` is empty or consists only of Unicode white space.
 bool is_blank_utf8(std::string_view text) noexcept;
 
+// `text` without the Unicode white space at its start and end. Malformed bytes are never
+// trimmed.
+std::string_view trim_unicode_whitespace(std::string_view text) noexcept;
+
 }  // namespace qx

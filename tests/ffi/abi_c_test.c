@@ -25,6 +25,58 @@ static void check_layouts(void) {
     CHECK_LAYOUT(qx_symbol_ref_t, symbol, 8);
     CHECK_LAYOUT(qx_symbol_ref_t, depth_levels, 16);
     /* @@QX_ABI_LAYOUTS@@ later record layouts are checked here */
+
+    CHECK(sizeof(qx_engine_config_t) == 64);
+    CHECK_LAYOUT(qx_engine_config_t, instance_id, 0);
+    CHECK_LAYOUT(qx_engine_config_t, config_path, 8);
+    CHECK_LAYOUT(qx_engine_config_t, enable_persistence, 16);
+    CHECK_LAYOUT(qx_engine_config_t, audit_max_bytes, 24);
+    CHECK_LAYOUT(qx_engine_config_t, audit_max_files, 32);
+    CHECK_LAYOUT(qx_engine_config_t, audit_redact_tokens, 40);
+    CHECK_LAYOUT(qx_engine_config_t, data_retention_max_bytes, 48);
+    CHECK_LAYOUT(qx_engine_config_t, data_retention_max_age_secs, 56);
+
+    CHECK(sizeof(qx_trade_t) == 72);
+    CHECK_LAYOUT(qx_trade_t, symbol, 0);
+    CHECK_LAYOUT(qx_trade_t, price, 24);
+    CHECK_LAYOUT(qx_trade_t, size, 32);
+    CHECK_LAYOUT(qx_trade_t, aggressor, 40);
+    CHECK_LAYOUT(qx_trade_t, sequence, 48);
+    CHECK_LAYOUT(qx_trade_t, ts_exchange_ns, 56);
+    CHECK_LAYOUT(qx_trade_t, ts_recv_ns, 64);
+
+    CHECK(sizeof(qx_book_update_t) == 80);
+    CHECK_LAYOUT(qx_book_update_t, symbol, 0);
+    CHECK_LAYOUT(qx_book_update_t, side, 24);
+    CHECK_LAYOUT(qx_book_update_t, level, 28);
+    CHECK_LAYOUT(qx_book_update_t, price, 32);
+    CHECK_LAYOUT(qx_book_update_t, size, 40);
+    CHECK_LAYOUT(qx_book_update_t, action, 48);
+    CHECK_LAYOUT(qx_book_update_t, sequence, 56);
+    CHECK_LAYOUT(qx_book_update_t, ts_exchange_ns, 64);
+    CHECK_LAYOUT(qx_book_update_t, ts_recv_ns, 72);
+
+    CHECK(sizeof(qx_external_feed_config_t) == 16);
+    CHECK_LAYOUT(qx_external_feed_config_t, stale_after_ms, 0);
+    CHECK_LAYOUT(qx_external_feed_config_t, enforce_sequence, 8);
+
+    CHECK(sizeof(qx_callback_event_t) == 48);
+    CHECK_LAYOUT(qx_callback_event_t, ts_exchange_ns, 0);
+    CHECK_LAYOUT(qx_callback_event_t, ts_recv_ns, 8);
+    CHECK_LAYOUT(qx_callback_event_t, kind, 16);
+    CHECK_LAYOUT(qx_callback_event_t, json, 24);
+    CHECK_LAYOUT(qx_callback_event_t, json_len, 32);
+    CHECK_LAYOUT(qx_callback_event_t, reserved, 36);
+    CHECK_LAYOUT(qx_callback_event_t, quality_flags, 40);
+
+    CHECK(sizeof(qx_analytics_config_t) == 88);
+    CHECK_LAYOUT(qx_analytics_config_t, institutional_min_size, 0);
+    CHECK_LAYOUT(qx_analytics_config_t, book_event_window_ns, 8);
+    CHECK_LAYOUT(qx_analytics_config_t, vpin_bucket_volume, 16);
+    CHECK_LAYOUT(qx_analytics_config_t, vpin_window, 20);
+    CHECK_LAYOUT(qx_analytics_config_t, regime_window, 72);
+    CHECK_LAYOUT(qx_analytics_config_t, book_event_capacity, 76);
+    CHECK_LAYOUT(qx_analytics_config_t, spread_window, 80);
 }
 
 static void check_calls(void) {

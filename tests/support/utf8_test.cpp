@@ -47,3 +47,19 @@ TEST(Utf8, BlankMeansUnicodeWhiteSpaceOnly) {
 
 }  // namespace
 }  // namespace qx
+
+namespace qx {
+namespace {
+
+TEST(Utf8, TrimsUnicodeWhiteSpaceAtBothEnds) {
+    EXPECT_EQ(trim_unicode_whitespace("  25 "), "25");
+    EXPECT_EQ(trim_unicode_whitespace("\xe3\x80\x80"
+                                      "a b\xc2\xa0"),
+              "a b");
+    EXPECT_EQ(trim_unicode_whitespace(" \t\n"), "");
+    EXPECT_EQ(trim_unicode_whitespace("\xe2\x82\xac"), "\xe2\x82\xac");  // euro sign stays
+    EXPECT_EQ(trim_unicode_whitespace("x\xff "), "x\xff");               // malformed byte stays
+}
+
+}  // namespace
+}  // namespace qx
