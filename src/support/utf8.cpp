@@ -100,4 +100,32 @@ bool is_blank_utf8(std::string_view text) noexcept {
     return true;
 }
 
+std::string_view trim_unicode_whitespace(std::string_view text) noexcept {
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        char32_t cp = 0;
+        const std::size_t n = decode_one(text, begin, cp);
+        if (n == 0 || !is_unicode_whitespace(cp)) {
+            break;
+        }
+        begin += n;
+    }
+    std::size_t end = text.size();
+    while (end > begin) {
+        // Step back to the lead byte of the last code point (at most four bytes).
+        std::size_t start = end - 1;
+        while (start > begin && end - start < 4 &&
+               (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) {
+            --start;
+        }
+        char32_t cp = 0;
+        const std::size_t n = decode_one(text, start, cp);
+        if (n != end - start || !is_unicode_whitespace(cp)) {
+            break;
+        }
+        end = start;
+    }
+    return text.substr(begin, end - begin);
+}
+
 }  // namespace qx

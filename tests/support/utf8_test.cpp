@@ -45,5 +45,26 @@ TEST(Utf8, BlankMeansUnicodeWhiteSpaceOnly) {
     EXPECT_FALSE(is_blank_utf8("\x1f"));
 }
 
+TEST(Utf8, TrimRemovesUnicodeWhiteSpaceAtBothEndsOnly) {
+    struct Case {
+        std::string text;
+        std::string trimmed;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {" \t\r\n", ""},
+        {"  a b  ", "a b"},
+        {"\xc2\xa0x\xe3\x80\x80", "x"},                              // NBSP and ideographic space
+        {"\xe2\x80\x8bx\xe2\x80\x8b", "\xe2\x80\x8bx\xe2\x80\x8b"},  // zero-width space kept
+        {"\xc3\xa9 ", "\xc3\xa9"},  // a multi-byte letter before the space
+        {" \xff ", "\xff"},         // invalid bytes stop the trim, not cut
+        {"x\x80 ", "x\x80"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(trim_unicode_whitespace(c.text), c.trimmed)
+            << "input of " << c.text.size() << " bytes";
+    }
+}
+
 }  // namespace
 }  // namespace qx
