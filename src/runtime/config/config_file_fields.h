@@ -9,7 +9,8 @@
 //       static std::optional<ConfigInteger> as_integer(const Node&);
 //       static const Table* as_table(const Node&);
 //       static std::optional<std::vector<const Node*>> as_array(const Node&);
-//       static std::string describe(const Node&);  // "a string (line 3, column 7)"
+//       static std::string_view type_name(const Node&);  // "a string"
+//       static std::string position(const Node&);        // "line 3, column 7", or empty
 //   };
 //
 // Unknown keys are ignored; a value of the wrong type or outside its integer range is an error
@@ -86,9 +87,15 @@ class ConfigFieldReader {
             error_ = std::string(prefix) + std::string(key) + ": " + std::string(what);
         }
     }
+    static std::string at(const Node& n) {
+        const std::string pos = Access::position(n);
+        return pos.empty() ? std::string() : " (" + pos + ")";
+    }
     void wrong_type(std::string_view prefix, std::string_view key, std::string_view expected,
                     const Node& n) {
-        fail(prefix, key, "expected " + std::string(expected) + ", found " + Access::describe(n));
+        fail(prefix, key,
+             "expected " + std::string(expected) + ", found " + std::string(Access::type_name(n)) +
+                 at(n));
     }
 
     std::optional<std::string> string(const Table& t, std::string_view prefix,
@@ -131,8 +138,7 @@ class ConfigFieldReader {
         }
         if (v->negative ? v->magnitude > negative_limit : v->magnitude > max) {
             fail(prefix, key,
-                 v->text() + " is out of range for " + std::string(type_name) + " (" +
-                     Access::describe(*n) + ")");
+                 v->text() + " is out of range for " + std::string(type_name) + at(*n));
             return std::nullopt;
         }
         return v;

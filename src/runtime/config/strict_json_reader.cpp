@@ -12,7 +12,7 @@ namespace {
 
 using Json = nlohmann::json;
 
-std::string_view type_name(const Json& n) {
+std::string_view json_type_name(const Json& n) {
     switch (n.type()) {
         case Json::value_t::object:
             return "an object";
@@ -73,7 +73,9 @@ struct JsonAccess {
         }
         return out;
     }
-    static std::string describe(const Node& n) { return std::string(type_name(n)); }
+    static std::string_view type_name(const Node& n) { return json_type_name(n); }
+    // The document tree keeps no positions.
+    static std::string position(const Node&) { return {}; }
 };
 
 }  // namespace
@@ -115,7 +117,7 @@ Expected<RuntimeConfigFile, std::string> read_strict_json(std::string_view text)
     }
     if (!doc.is_object()) {
         return Unexpected("expected an object at the top level, found " +
-                          std::string(type_name(doc)));
+                          std::string(json_type_name(doc)));
     }
     return ConfigFieldReader<JsonAccess>::read(doc);
 }

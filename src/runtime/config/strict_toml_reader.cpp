@@ -7,11 +7,11 @@
 namespace qx {
 namespace {
 
-std::string position(const toml::source_position& p) {
+std::string toml_position(const toml::source_position& p) {
     return "line " + std::to_string(p.line) + ", column " + std::to_string(p.column);
 }
 
-std::string_view type_name(const toml::node& n) {
+std::string_view toml_type_name(const toml::node& n) {
     switch (n.type()) {
         case toml::node_type::table:
             return "a table";
@@ -71,9 +71,8 @@ struct TomlAccess {
         }
         return out;
     }
-    static std::string describe(const Node& n) {
-        return std::string(type_name(n)) + " (" + position(n.source().begin) + ")";
-    }
+    static std::string_view type_name(const Node& n) { return toml_type_name(n); }
+    static std::string position(const Node& n) { return toml_position(n.source().begin); }
 };
 
 }  // namespace
@@ -82,7 +81,8 @@ Expected<RuntimeConfigFile, std::string> read_strict_toml(std::string_view text)
     toml::parse_result parsed = toml::parse(text);
     if (!parsed) {
         const toml::parse_error& e = parsed.error();
-        return Unexpected(std::string(e.description()) + " (" + position(e.source().begin) + ")");
+        return Unexpected(std::string(e.description()) + " (" + toml_position(e.source().begin) +
+                          ")");
     }
     return ConfigFieldReader<TomlAccess>::read(parsed.table());
 }
