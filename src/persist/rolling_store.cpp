@@ -176,16 +176,21 @@ PersistStatus RollingStore::prune_at(std::uint64_t now_ns) {
         return r;
     }
     if (retention_->max_age_secs != 0) {
+        bool expired_any = false;
         for (const FileMeta& f : files) {
-            // A file dated in the future survives; age counts whole seconds.
+            // A file dated in the future survives; age counts whole seconds. Deletion failures
+            // are ignored.
             if (f.modified_ns <= now_ns &&
                 (now_ns - f.modified_ns) / 1000000000ULL >= retention_->max_age_secs) {
                 (void)fs::remove_file(f.path);
+                expired_any = true;
             }
         }
-        files.clear();
-        if (auto r = collect_stream_files(files); !r) {
-            return r;
+        if (expired_any) {  // without expired files the listing is unchanged
+            files.clear();
+            if (auto r = collect_stream_files(files); !r) {
+                return r;
+            }
         }
     }
     if (retention_->max_bytes == 0 || files.empty()) {
