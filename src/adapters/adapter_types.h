@@ -2,7 +2,9 @@
 // enumerations of operational status and provider quality with their texts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
