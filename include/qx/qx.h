@@ -410,6 +410,18 @@ QX_API qx_status_t qx_get_active_adapter_status_json(qx_engine_t* engine, char**
 
 /* @@QX_SECTION adapters @@ */
 
+/*
+ * The provider inventory: every market-data provider this library knows, as the JSON text
+ * {"schema_version":1,"adapters":[...],"compiled_count":1,"total_count":4}, with one descriptor
+ * object each for mock, rithmic, cqg and binance (keys provider, provider_id, display_name,
+ * feature, compiled, quality, the thirteen supports_* flags, active, notes). Only the mock is
+ * compiled into this build; active is false throughout. Needs no engine; callable from any
+ * thread.
+ * Returns 0 with the string stored (release it with qx_string_free), 1 when out_json or out_len
+ * is NULL, 255 when the text cannot be delivered.
+ */
+QX_API qx_status_t qx_get_adapter_inventory_json(char** out_json, uint32_t* out_len);
+
 /* @@QX_SECTION signals @@ */
 
 /* @@QX_SECTION persistence @@ */

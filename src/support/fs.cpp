@@ -202,11 +202,9 @@ bool exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-Result<Metadata> metadata(const std::string& path) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) {
-        return Unexpected(last_error());
-    }
+namespace {
+
+Metadata metadata_from_stat(const struct stat& st) {
     Metadata m;
     m.size = static_cast<std::uint64_t>(st.st_size);
     const std::int64_t ns = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL +
@@ -215,6 +213,24 @@ Result<Metadata> metadata(const std::string& path) {
     m.is_file = S_ISREG(st.st_mode);
     m.is_dir = S_ISDIR(st.st_mode);
     return m;
+}
+
+}  // namespace
+
+Result<Metadata> metadata(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        return Unexpected(last_error());
+    }
+    return metadata_from_stat(st);
+}
+
+Result<Metadata> symlink_metadata(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) {
+        return Unexpected(last_error());
+    }
+    return metadata_from_stat(st);
 }
 
 Result<std::vector<DirEntry>> list_dir(const std::string& path) {

@@ -73,6 +73,9 @@ struct DirEntry {
 Status create_dir_all(const std::string& path);
 bool exists(const std::string& path);
 Result<Metadata> metadata(const std::string& path);
+// As metadata, but a symbolic link is described itself (neither is_file nor is_dir), not
+// followed.
+Result<Metadata> symlink_metadata(const std::string& path);
 // Entries of a directory other than "." and "..", sorted by name.
 Result<std::vector<DirEntry>> list_dir(const std::string& path);
 Status remove_file(const std::string& path);

@@ -23,9 +23,16 @@ class JsonWriter {
     JsonWriter() = default;
     explicit JsonWriter(std::size_t reserve) { own_.reserve(reserve); }
     // Appends to `target` (which must outlive the writer), so hot paths can reuse a buffer.
-    explicit JsonWriter(std::string& target) : out_(target) {}
+    explicit JsonWriter(std::string& target) : out_(&target) {}
+    JsonWriter(JsonWriter&& other) noexcept
+        : own_(std::move(other.own_)),
+          out_(other.out_ == &other.own_ ? &own_ : other.out_),
+          has_items_(other.has_items_),
+          depth_(other.depth_),
+          after_key_(other.after_key_) {}
     JsonWriter(const JsonWriter&) = delete;
     JsonWriter& operator=(const JsonWriter&) = delete;
+    JsonWriter& operator=(JsonWriter&&) = delete;
 
     JsonWriter& begin_object();
     JsonWriter& end_object();
@@ -44,8 +51,8 @@ class JsonWriter {
     JsonWriter& f64_fixed(double value, int decimals);
     JsonWriter& raw(std::string_view json);  // an already formatted JSON value
 
-    const std::string& str() const& { return out_; }
-    std::string take() && { return std::move(out_); }
+    const std::string& str() const& { return *out_; }
+    std::string take() && { return std::move(*out_); }
 
   private:
     void before_value();
@@ -53,7 +60,7 @@ class JsonWriter {
     void close(char c);
 
     std::string own_;
-    std::string& out_ = own_;
+    std::string* out_ = &own_;
     // Bit d is set once the container open at depth d holds a member or element; documents
     // nest far less than 64 deep.
     std::uint64_t has_items_ = 0;

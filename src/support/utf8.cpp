@@ -101,30 +101,31 @@ bool is_blank_utf8(std::string_view text) noexcept {
 }
 
 std::string_view trim_unicode_whitespace(std::string_view text) noexcept {
-    // Leading white space.
-    while (!text.empty()) {
+    std::size_t begin = 0;
+    while (begin < text.size()) {
         char32_t cp = 0;
-        const std::size_t n = decode_one(text, 0, cp);
+        const std::size_t n = decode_one(text, begin, cp);
         if (n == 0 || !is_unicode_whitespace(cp)) {
             break;
         }
-        text.remove_prefix(n);
+        begin += n;
     }
-    // Trailing white space: step back to the start of the last sequence.
-    while (!text.empty()) {
-        std::size_t start = text.size() - 1;
-        while (start > 0 && text.size() - start < 4 &&
+    std::size_t end = text.size();
+    while (end > begin) {
+        // Step back to the lead byte of the last code point (at most four bytes).
+        std::size_t start = end - 1;
+        while (start > begin && end - start < 4 &&
                (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) {
             --start;
         }
         char32_t cp = 0;
         const std::size_t n = decode_one(text, start, cp);
-        if (n == 0 || start + n != text.size() || !is_unicode_whitespace(cp)) {
+        if (n != end - start || !is_unicode_whitespace(cp)) {
             break;
         }
-        text.remove_suffix(n);
+        end = start;
     }
-    return text;
+    return text.substr(begin, end - begin);
 }
 
 }  // namespace qx

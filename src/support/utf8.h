@@ -18,8 +18,8 @@ bool is_unicode_whitespace(char32_t cp) noexcept;
 // True when valid UTF-8 `text` is empty or consists only of Unicode white space.
 bool is_blank_utf8(std::string_view text) noexcept;
 
-// `text` without the Unicode white space at its start and end. Malformed bytes are never
-// trimmed.
+// `text` without the Unicode white space at its start and end. Trimming stops at the first
+// malformed sequence from either side, so invalid UTF-8 is never cut in the middle.
 std::string_view trim_unicode_whitespace(std::string_view text) noexcept;
 
 }  // namespace qx

@@ -87,6 +87,15 @@ static void check_calls(void) {
     CHECK(qx_build_info() == info);
     qx_string_free(NULL);
     /* @@QX_ABI_CALLS@@ later calls are checked here */
+    {
+        char* inventory = NULL;
+        uint32_t inventory_len = 0;
+        CHECK(qx_get_adapter_inventory_json(&inventory, &inventory_len) == QX_STATUS_OK);
+        CHECK(inventory != NULL && strlen(inventory) == inventory_len);
+        CHECK(inventory != NULL && strncmp(inventory, "{\"schema_version\":1,", 20) == 0);
+        qx_string_free(inventory);
+        CHECK(qx_get_adapter_inventory_json(NULL, &inventory_len) == QX_STATUS_INVALID_ARGUMENT);
+    }
 }
 
 int main(void) {

@@ -45,20 +45,25 @@ TEST(Utf8, BlankMeansUnicodeWhiteSpaceOnly) {
     EXPECT_FALSE(is_blank_utf8("\x1f"));
 }
 
-}  // namespace
-}  // namespace qx
-
-namespace qx {
-namespace {
-
-TEST(Utf8, TrimsUnicodeWhiteSpaceAtBothEnds) {
-    EXPECT_EQ(trim_unicode_whitespace("  25 "), "25");
-    EXPECT_EQ(trim_unicode_whitespace("\xe3\x80\x80"
-                                      "a b\xc2\xa0"),
-              "a b");
-    EXPECT_EQ(trim_unicode_whitespace(" \t\n"), "");
-    EXPECT_EQ(trim_unicode_whitespace("\xe2\x82\xac"), "\xe2\x82\xac");  // euro sign stays
-    EXPECT_EQ(trim_unicode_whitespace("x\xff "), "x\xff");               // malformed byte stays
+TEST(Utf8, TrimRemovesUnicodeWhiteSpaceAtBothEndsOnly) {
+    struct Case {
+        std::string text;
+        std::string trimmed;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {" \t\r\n", ""},
+        {"  a b  ", "a b"},
+        {"\xc2\xa0x\xe3\x80\x80", "x"},                              // NBSP and ideographic space
+        {"\xe2\x80\x8bx\xe2\x80\x8b", "\xe2\x80\x8bx\xe2\x80\x8b"},  // zero-width space kept
+        {"\xc3\xa9 ", "\xc3\xa9"},  // a multi-byte letter before the space
+        {" \xff ", "\xff"},         // invalid bytes stop the trim, not cut
+        {"x\x80 ", "x\x80"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(trim_unicode_whitespace(c.text), c.trimmed)
+            << "input of " << c.text.size() << " bytes";
+    }
 }
 
 }  // namespace

@@ -2,15 +2,15 @@
 
 namespace qx {
 
-std::string RuntimeError::to_string() const {
-    switch (kind_) {
-        case Kind::Adapter:
-            return "adapter error: " + message_;
-        case Kind::Config:
-            return "config error: " + message_;
-        case Kind::Io:
-            return "io error: " + message_;
-        case Kind::NotStarted:
+std::string RuntimeError::display() const {
+    switch (kind) {
+        case RuntimeErrorKind::Adapter:
+            return "adapter error: " + message;
+        case RuntimeErrorKind::Config:
+            return "config error: " + message;
+        case RuntimeErrorKind::Io:
+            return "io error: " + message;
+        case RuntimeErrorKind::NotStarted:
             break;
     }
     return "engine not started";

@@ -1,40 +1,37 @@
-// The error value of every runtime-engine operation.
+// The error value of every runtime-engine and configuration operation.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "support/expected.h"
 
 namespace qx {
 
-class RuntimeError {
-  public:
-    enum class Kind { Adapter, Config, Io, NotStarted };
+enum class RuntimeErrorKind : std::uint8_t { Adapter, Config, Io, NotStarted };
 
-    static RuntimeError adapter(std::string message) { return {Kind::Adapter, std::move(message)}; }
-    static RuntimeError config(std::string message) { return {Kind::Config, std::move(message)}; }
-    static RuntimeError io(std::string message) { return {Kind::Io, std::move(message)}; }
-    static RuntimeError not_started() { return {Kind::NotStarted, {}}; }
+struct RuntimeError {
+    RuntimeErrorKind kind = RuntimeErrorKind::Config;
+    std::string message;  // empty for NotStarted
 
-    RuntimeError() = default;
-
-    Kind kind() const noexcept { return kind_; }
-    const std::string& message() const noexcept { return message_; }
+    static RuntimeError adapter(std::string m) { return {RuntimeErrorKind::Adapter, std::move(m)}; }
+    static RuntimeError config(std::string m) { return {RuntimeErrorKind::Config, std::move(m)}; }
+    static RuntimeError io(std::string m) { return {RuntimeErrorKind::Io, std::move(m)}; }
+    static RuntimeError not_started() { return {RuntimeErrorKind::NotStarted, {}}; }
 
     // "adapter error: {}", "config error: {}", "io error: {}" or "engine not started".
-    std::string to_string() const;
+    std::string display() const;
 
-    // True exactly for an adapter-kind error whose message begins with "backpressure:".
+    // True exactly for an adapter-kind error whose message begins with "backpressure:" (a poll
+    // that dropped events but processed and delivered the ones it kept).
     bool is_backpressure() const noexcept {
-        return kind_ == Kind::Adapter && std::string_view(message_).starts_with("backpressure:");
+        return kind == RuntimeErrorKind::Adapter &&
+               std::string_view(message).starts_with("backpressure:");
     }
 
-  private:
-    RuntimeError(Kind kind, std::string message) : kind_(kind), message_(std::move(message)) {}
-
-    Kind kind_ = Kind::NotStarted;
-    std::string message_;
+    friend bool operator==(const RuntimeError&, const RuntimeError&) = default;
 };
 
 template <typename T = void>

@@ -23,10 +23,10 @@ TEST(QualityFlags, DetailNamesSetBitsInOrder) {
 }
 
 TEST(RuntimeError, DisplayTextsAndBackpressure) {
-    EXPECT_EQ(RuntimeError::adapter("x").to_string(), "adapter error: x");
-    EXPECT_EQ(RuntimeError::config("y").to_string(), "config error: y");
-    EXPECT_EQ(RuntimeError::io("z").to_string(), "io error: z");
-    EXPECT_EQ(RuntimeError::not_started().to_string(), "engine not started");
+    EXPECT_EQ(RuntimeError::adapter("x").display(), "adapter error: x");
+    EXPECT_EQ(RuntimeError::config("y").display(), "config error: y");
+    EXPECT_EQ(RuntimeError::io("z").display(), "io error: z");
+    EXPECT_EQ(RuntimeError::not_started().display(), "engine not started");
     EXPECT_TRUE(RuntimeError::adapter("backpressure: drained_events=5").is_backpressure());
     EXPECT_FALSE(RuntimeError::io("backpressure: x").is_backpressure());
     EXPECT_FALSE(RuntimeError::adapter("circuit_open: x").is_backpressure());
