@@ -114,8 +114,7 @@ DerivedAnalytics AnalyticsAccumulator::derived_analytics() const noexcept {
     out.trade_count = trade_count_;
     if (out.total_volume > 0) {
         out.vwap = clamp_to_i64(notional_ / out.total_volume);
-        out.imbalance_bps =
-            clamp_to_i64(static_cast<__int128>(delta_) * 10000 / out.total_volume);
+        out.imbalance_bps = clamp_to_i64(static_cast<__int128>(delta_) * 10000 / out.total_volume);
     }
     if (trade_count_ != 0) {
         out.average_trade_size = clamp_to_i64(static_cast<__int128>(out.total_volume) /

@@ -71,7 +71,7 @@ class AnalyticsAccumulator {
 
     // The eight values every signal module consumes.
     AnalyticsSnapshot snapshot() const noexcept {
-        return {delta_,     cumulative_delta_, buy_volume_,      sell_volume_,
+        return {delta_,      cumulative_delta_, buy_volume_,     sell_volume_,
                 last_price_, point_of_control_, value_area_low_, value_area_high_};
     }
     const SessionCandle& session_candle() const noexcept { return candle_; }

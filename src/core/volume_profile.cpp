@@ -71,8 +71,7 @@ void VolumeProfile::add(std::int64_t price, std::int64_t size) {
         if (after < before) {
             rescan_max();
         }
-    } else if (after > volumes_[max_index_] ||
-               (after == volumes_[max_index_] && i > max_index_)) {
+    } else if (after > volumes_[max_index_] || (after == volumes_[max_index_] && i > max_index_)) {
         max_index_ = i;
     }
 

@@ -65,7 +65,8 @@ TEST(AnalyticsAccumulator, NotionalUsesTheFull128BitProduct) {
     AnalyticsAccumulator acc;
     acc.on_trade(trade(big, big, Side::Ask, 1));
     acc.on_trade(trade(big + 2, big, Side::Bid, 2));
-    EXPECT_EQ(acc.notional(), static_cast<__int128>(big) * big * 2 + 2 * static_cast<__int128>(big));
+    EXPECT_EQ(acc.notional(),
+              static_cast<__int128>(big) * big * 2 + 2 * static_cast<__int128>(big));
     EXPECT_EQ(acc.derived_analytics().vwap, big + 1);
     EXPECT_EQ(acc.interval_candle_snapshot(0).vwap, big + 2);
 }
@@ -86,8 +87,8 @@ TEST(AnalyticsAccumulator, IntervalCandles) {
               (IntervalCandle{0, 102, 102, 101, 101, 2, 60, (4080 + 2020) / 60, 2000, 2000}));
     // From 950 on: the second trade (900) is skipped although later ones are included.
     EXPECT_EQ(acc.interval_candle_snapshot(1050),
-              (IntervalCandle{1050, 100, 102, 99, 101, 4, 80, (1000 + 990 + 4080 + 2020) / 80,
-                              1000, 2000}));
+              (IntervalCandle{1050, 100, 102, 99, 101, 4, 80, (1000 + 990 + 4080 + 2020) / 80, 1000,
+                              2000}));
     // A window longer than the newest timestamp starts at 0 and takes everything.
     EXPECT_EQ(acc.interval_candle_snapshot(5000).trade_count, 5u);
     EXPECT_EQ(acc.interval_candle_snapshot(5000).high, 104);

@@ -83,26 +83,31 @@ TEST_P(BothSearches, TieRulesOnSmallProfiles) {
         {"single trade", {{100, 5}}, {100, 100, 100}},
         {"equal neighbours go down", {{99, 20}, {100, 40}, {101, 20}}, {100, 99, 100}},
         {"equal volumes pick the highest price", {{100, 10}, {101, 10}}, {101, 100, 101}},
-        {"strictly larger upper neighbour goes up", {{99, 20}, {100, 40}, {101, 21}},
+        {"strictly larger upper neighbour goes up",
+         {{99, 20}, {100, 40}, {101, 21}},
          {100, 100, 101}},
-        {"exhausted lower side takes the upper", {{100, 50}, {101, 10}, {102, 40}},
+        {"exhausted lower side takes the upper",
+         {{100, 50}, {101, 10}, {102, 40}},
          {100, 100, 102}},
-        {"hidden larger volume behind a small one", {{97, 30}, {98, 1}, {100, 40}, {101, 5},
-                                                      {102, 4}},
+        {"hidden larger volume behind a small one",
+         {{97, 30}, {98, 1}, {100, 40}, {101, 5}, {102, 4}},
          {100, 97, 102}},
-        {"zero and negative volumes add nothing", {{98, 30}, {99, -5}, {100, 40}, {101, 0}},
+        {"zero and negative volumes add nothing",
+         {{98, 30}, {99, -5}, {100, 40}, {101, 0}},
          {100, 98, 101}},
-        {"negative volumes lower the target", {{98, 1}, {99, -50}, {100, 100}, {101, -20}},
+        {"negative volumes lower the target",
+         {{98, 1}, {99, -50}, {100, 100}, {101, -20}},
          {100, 100, 100}},
-        {"whole profile, top price as point of control", {{99, 10}, {100, 10}, {101, 10}},
+        {"whole profile, top price as point of control",
+         {{99, 10}, {100, 10}, {101, 10}},
          {101, 99, 101}},
     };
     for (const Case& c : cases) {
         VolumeProfile p = profile_of(GetParam(), c.entries);
         ValueArea got;
         ASSERT_TRUE(p.value_area(got)) << c.name;
-        EXPECT_EQ(got, c.expected) << c.name << ": got " << got.point_of_control << " "
-                                   << got.low << ".." << got.high;
+        EXPECT_EQ(got, c.expected)
+            << c.name << ": got " << got.point_of_control << " " << got.low << ".." << got.high;
     }
 }
 
@@ -140,8 +145,8 @@ void cross_check(const RandomCase& rc, std::uint32_t seed) {
     for (int i = 0; i < rc.trades; ++i) {
         mid += static_cast<std::int64_t>(rng() % 3) - 1;
         mid = std::clamp<std::int64_t>(mid, 1000, 1000 + rc.price_span - 1);
-        const std::int64_t price = std::clamp<std::int64_t>(
-            mid + std::llround(noise(rng)), 1000, 1000 + rc.price_span - 1);
+        const std::int64_t price = std::clamp<std::int64_t>(mid + std::llround(noise(rng)), 1000,
+                                                            1000 + rc.price_span - 1);
         const std::int64_t size = size_dist(rng);
         acc.on_trade(price, size, rng() % 2 ? Side::Ask : Side::Bid, static_cast<std::uint64_t>(i));
         ref.add(price, size);
