@@ -14,6 +14,11 @@
 // the point of control outward), and those running minima never increase, so the stopping
 // point can be found by binary search instead of a walk. Both give identical results; the
 // choice between them is only a matter of speed.
+//
+// A trade at a known price updates one entry in place (with a logarithmic tree update when the
+// tree is kept). A price seen for the first time is inserted in order, moving the higher prices
+// up by one: the only step whose cost grows linearly with the profile, and it happens once per
+// distinct price.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,7 @@
 #include "signals/signal_descriptor.h"
 
+#include <iterator>
+
 #include "signals/json_string.h"
 #include "support/number_format.h"
 
