@@ -424,6 +424,108 @@ QX_API qx_status_t qx_get_adapter_inventory_json(char** out_json, uint32_t* out_
 
 /* @@QX_SECTION signals @@ */
 
+/*
+ * Signal catalogue and configuration checks. These functions take no engine handle, keep no
+ * state and may be called from any thread.
+ *
+ * Signal documents write text with their own JSON escaping: besides \" \\ \t \n \r, every
+ * other control character below U+0020 and every character from U+007F to U+009F is written
+ * as \u00xx, so these documents never contain a raw control character.
+ */
+
+/* Kinds of qx_signal_config_parameter_t.kind. */
+#define QX_SIGNAL_PARAMETER_INTEGER 1
+#define QX_SIGNAL_PARAMETER_FLOAT 2
+#define QX_SIGNAL_PARAMETER_BOOLEAN 3
+#define QX_SIGNAL_PARAMETER_TEXT 4
+
+/*
+ * One named signal parameter (48 bytes). name is a required UTF-8 text. kind selects the value
+ * field that is read: integer_value (1), float_value (2, must be finite), boolean_value (3, must
+ * be 0 or 1) or text_value (4, a required UTF-8 text). Any other kind, or a value that breaks
+ * these rules, makes the whole call fail with status 1.
+ */
+typedef struct qx_signal_config_parameter_t {
+    const char* name;
+    int32_t kind;
+    int64_t integer_value;
+    double float_value;
+    uint8_t boolean_value;
+    const char* text_value;
+} qx_signal_config_parameter_t;
+
+/*
+ * One recorded analytics event for replay validation (80 bytes): the eight order-flow values
+ * (last_price is also the entry and markout price) and an exchange timestamp that counts only
+ * when has_ts_exchange_ns is nonzero.
+ */
+typedef struct qx_signal_replay_event_t {
+    int64_t delta;
+    int64_t cumulative_delta;
+    int64_t buy_volume;
+    int64_t sell_volume;
+    int64_t last_price;
+    int64_t point_of_control;
+    int64_t value_area_low;
+    int64_t value_area_high;
+    uint64_t ts_exchange_ns;
+    uint8_t has_ts_exchange_ns;
+} qx_signal_replay_event_t;
+
+/*
+ * How replay predictions are scored (24 bytes). markout_horizon_events: events between a
+ * prediction and its markout (0 is scored as 1, with a warning). flat_price_threshold: the
+ * largest absolute price change counted as flat (negative counts as 0). min_confidence_bps:
+ * snapshots below it make no prediction. store_samples, check_monotonic_timestamps: nonzero is
+ * true.
+ */
+typedef struct qx_signal_replay_config_t {
+    uint32_t markout_horizon_events;
+    int64_t flat_price_threshold;
+    uint16_t min_confidence_bps;
+    uint8_t store_samples;
+    uint8_t check_monotonic_timestamps;
+} qx_signal_replay_config_t;
+
+/*
+ * Returns {"schema_version":1,"signals":[...]}: the descriptors of the seven built-in signal
+ * types (identifier, name, version, description, required inputs, warm-up, typed parameters
+ * with default, min and max, output semantics, deterministic, checkpointable).
+ * Status: 0; 1 when out_json or out_len is NULL.
+ */
+QX_API qx_status_t qx_get_signal_descriptors_json(char** out_json, uint32_t* out_len);
+
+/*
+ * Checks a signal configuration against the built-in catalogue and returns
+ * {"schema_version":1,"signal_id":"..","valid":true|false,"error":null|".."}. parameters may be
+ * NULL only when parameter_count is 0. An invalid configuration is a result, not a failure.
+ * Status: 0 for valid and invalid configurations alike; 1 when signal_id, out_json or out_len
+ * is NULL, signal_id is not valid UTF-8, parameters is NULL with a nonzero count, or a
+ * parameter record fails conversion (then nothing is written).
+ */
+QX_API qx_status_t qx_validate_signal_config_json(const char* signal_id,
+                                                  const qx_signal_config_parameter_t* parameters,
+                                                  uint32_t parameter_count, char** out_json,
+                                                  uint32_t* out_len);
+
+/*
+ * Builds the configured signal module, feeds it the events in order and scores each prediction
+ * against the price markout_horizon_events later. Returns the report
+ * {"schema_version":1,"valid":true,"module_id":..,"config":{..},counts..,
+ *  "directional_accuracy_bps":..,"label_coverage_bps":..,"warning_count":..,"samples":[..],
+ *  "warnings":[..]}, or {"schema_version":1,"signal_id":"..","valid":false,"error":".."} when
+ * the configuration is rejected. Empty input, a zero horizon, events without a markout and
+ * timestamps going backwards are warnings inside a valid report. events may be NULL only when
+ * event_count is 0.
+ * Status: 0 (also for a rejected configuration); 1 when config, out_json, out_len or signal_id
+ * is NULL, signal_id is not valid UTF-8, a parameter record fails conversion, or events or
+ * parameters is NULL with a nonzero count.
+ */
+QX_API qx_status_t qx_validate_signal_replay_json(
+    const char* signal_id, const qx_signal_config_parameter_t* parameters, uint32_t parameter_count,
+    const qx_signal_replay_event_t* events, uint32_t event_count,
+    const qx_signal_replay_config_t* config, char** out_json, uint32_t* out_len);
+
 /* @@QX_SECTION persistence @@ */
 
 /* @@QX_SECTION execution @@ */

@@ -77,6 +77,30 @@ static void check_layouts(void) {
     CHECK_LAYOUT(qx_analytics_config_t, regime_window, 72);
     CHECK_LAYOUT(qx_analytics_config_t, book_event_capacity, 76);
     CHECK_LAYOUT(qx_analytics_config_t, spread_window, 80);
+    CHECK(sizeof(qx_signal_config_parameter_t) == 48);
+    CHECK_LAYOUT(qx_signal_config_parameter_t, name, 0);
+    CHECK_LAYOUT(qx_signal_config_parameter_t, kind, 8);
+    CHECK_LAYOUT(qx_signal_config_parameter_t, integer_value, 16);
+    CHECK_LAYOUT(qx_signal_config_parameter_t, float_value, 24);
+    CHECK_LAYOUT(qx_signal_config_parameter_t, boolean_value, 32);
+    CHECK_LAYOUT(qx_signal_config_parameter_t, text_value, 40);
+    CHECK(sizeof(qx_signal_replay_event_t) == 80);
+    CHECK_LAYOUT(qx_signal_replay_event_t, delta, 0);
+    CHECK_LAYOUT(qx_signal_replay_event_t, cumulative_delta, 8);
+    CHECK_LAYOUT(qx_signal_replay_event_t, buy_volume, 16);
+    CHECK_LAYOUT(qx_signal_replay_event_t, sell_volume, 24);
+    CHECK_LAYOUT(qx_signal_replay_event_t, last_price, 32);
+    CHECK_LAYOUT(qx_signal_replay_event_t, point_of_control, 40);
+    CHECK_LAYOUT(qx_signal_replay_event_t, value_area_low, 48);
+    CHECK_LAYOUT(qx_signal_replay_event_t, value_area_high, 56);
+    CHECK_LAYOUT(qx_signal_replay_event_t, ts_exchange_ns, 64);
+    CHECK_LAYOUT(qx_signal_replay_event_t, has_ts_exchange_ns, 72);
+    CHECK(sizeof(qx_signal_replay_config_t) == 24);
+    CHECK_LAYOUT(qx_signal_replay_config_t, markout_horizon_events, 0);
+    CHECK_LAYOUT(qx_signal_replay_config_t, flat_price_threshold, 8);
+    CHECK_LAYOUT(qx_signal_replay_config_t, min_confidence_bps, 16);
+    CHECK_LAYOUT(qx_signal_replay_config_t, store_samples, 18);
+    CHECK_LAYOUT(qx_signal_replay_config_t, check_monotonic_timestamps, 19);
 }
 
 static void check_calls(void) {
@@ -95,6 +119,32 @@ static void check_calls(void) {
         CHECK(inventory != NULL && strncmp(inventory, "{\"schema_version\":1,", 20) == 0);
         qx_string_free(inventory);
         CHECK(qx_get_adapter_inventory_json(NULL, &inventory_len) == QX_STATUS_INVALID_ARGUMENT);
+        char* json = NULL;
+        uint32_t len = 0;
+        qx_signal_config_parameter_t threshold;
+        qx_signal_replay_event_t events[2];
+        qx_signal_replay_config_t config;
+        memset(&threshold, 0, sizeof threshold);
+        threshold.name = "threshold";
+        threshold.kind = QX_SIGNAL_PARAMETER_INTEGER;
+        threshold.integer_value = 100;
+        CHECK(qx_get_signal_descriptors_json(&json, &len) == QX_STATUS_OK);
+        CHECK(json != NULL && strlen(json) == len);
+        qx_string_free(json);
+        CHECK(qx_validate_signal_config_json("delta_momentum_v1", &threshold, 1, &json, &len) ==
+              QX_STATUS_OK);
+        CHECK(json != NULL && strstr(json, "\"valid\":true") != NULL);
+        qx_string_free(json);
+        memset(events, 0, sizeof events);
+        memset(&config, 0, sizeof config);
+        events[0].delta = 150;
+        events[0].last_price = 100;
+        events[1].last_price = 101;
+        config.markout_horizon_events = 1;
+        CHECK(qx_validate_signal_replay_json("delta_momentum_v1", &threshold, 1, events, 2, &config,
+                                             &json, &len) == QX_STATUS_OK);
+        CHECK(json != NULL && strstr(json, "\"directional_accuracy_bps\":10000") != NULL);
+        qx_string_free(json);
     }
 }
 
