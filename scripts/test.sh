@@ -5,18 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libtomlplusplus-dev nlohmann-json3-dev python3 binutils)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+. scripts/ensure_packages.sh
+ensure_packages cmake make g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev \
+    libbenchmark-dev libtomlplusplus-dev nlohmann-json3-dev python3 binutils
 
 jobs=$(nproc)
 run() {
