@@ -2,9 +2,6 @@
 // signal, refresh the cached explanation text) allocates nothing once its storage is warm.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "core/analytics_accumulator.h"
@@ -12,54 +9,13 @@
 #include "core/trade_inputs.h"
 #include "signals/leaf_signals.h"
 
-// ThreadSanitizer links its own global operator new, which cannot be replaced a second time;
-// that build only runs the concurrent tests, so the counting is left out there.
-#if defined(__SANITIZE_THREAD__)
-#define QX_COUNT_ALLOCATIONS 0
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define QX_COUNT_ALLOCATIONS 0
-#endif
-#endif
-#ifndef QX_COUNT_ALLOCATIONS
-#define QX_COUNT_ALLOCATIONS 1
-#endif
-
-namespace {
-std::atomic<bool> g_counting{false};
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-#if QX_COUNT_ALLOCATIONS
-
-// Global replacements that count allocations while the flag is set. Both sides go through
-// malloc and free so every allocator (sanitizers included) sees matching pairs.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void* operator new(std::size_t size) {
-    if (g_counting.load(std::memory_order_relaxed)) {
-        g_allocations.fetch_add(1, std::memory_order_relaxed);
-    }
-    if (void* p = std::malloc(size == 0 ? 1 : size)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-#endif
+#include "helpers/counting_allocator.h"
 
 namespace qx {
 namespace {
 
 TEST(SteadyState, PerTradeChainDoesNotAllocate) {
-    if (!QX_COUNT_ALLOCATIONS) {
+    if (!testing::kAllocationsCounted) {
         GTEST_SKIP() << "allocations are not counted in this build";
     }
     AnalyticsAccumulator acc;
@@ -94,13 +50,15 @@ TEST(SteadyState, PerTradeChainDoesNotAllocate) {
     for (; i < RecentTrades::kDefaultCapacity + 5000; ++i) {
         one_trade(i);
     }
-    g_allocations = 0;
-    g_counting = true;
-    for (std::uint64_t end = i + 20000; i < end; ++i) {
-        one_trade(i);
+    long allocations = 0;
+    {
+        testing::CountAllocations counter;
+        for (std::uint64_t end = i + 20000; i < end; ++i) {
+            one_trade(i);
+        }
+        allocations = counter.count();
     }
-    g_counting = false;
-    EXPECT_EQ(g_allocations.load(), 0);
+    EXPECT_EQ(allocations, 0);
     EXPECT_NE(checksum, 0);
 }
 

@@ -141,6 +141,9 @@ class Engine {
     InstrumentState& state_for(const SymbolId& symbol);
     InstrumentState* find_mutable(SymbolView symbol);
 
+    // Makes the batch one event of the given kind (0 book update, 1 trade), reusing storage.
+    template <std::size_t Kind, typename Event>
+    const RawEvent& single_event_batch(const Event& event);
     RuntimeResult<> ingest(const RawEvent& event, const SymbolId& symbol, std::uint64_t sequence,
                            bool is_trade, QualityFlags host_flags);
     QualityFlags external_sequence_flags(InstrumentState& state, std::uint64_t sequence,
@@ -199,6 +202,7 @@ class Engine {
     bool started_ = false;
 
     std::vector<RawEvent> batch_;
+    RawEvent spare_event_;  // storage of the other event kind for host-push batches
     InstrumentMap instruments_;
     InstrumentCounts counts_;
     // Scratch reused on every trade so the pipeline does not allocate in steady state.

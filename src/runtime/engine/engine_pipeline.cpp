@@ -53,31 +53,37 @@ QualityFlags Engine::external_sequence_flags(InstrumentState& state, std::uint64
     return result;
 }
 
+template <std::size_t Kind, typename Event>
+const RawEvent& Engine::single_event_batch(const Event& event) {
+    // Assigning over an event of the same kind keeps its strings' capacity; the other kind is
+    // parked in spare_event_, so alternating trades and book updates allocate nothing either.
+    batch_.resize(1);
+    RawEvent& slot = batch_[0];
+    if (slot.event.index() != Kind) {
+        std::swap(slot, spare_event_);
+    }
+    if (slot.event.index() == Kind) {
+        std::get<Kind>(slot.event) = event;
+    } else {
+        slot.event.template emplace<Kind>(event);
+    }
+    return slot;
+}
+
 RuntimeResult<> Engine::ingest_trade(const TradePrint& trade, QualityFlags host_flags) {
     if (!started_) {
         return Unexpected(RuntimeError::not_started());
     }
-    // Reuse the batch's storage: assigning over the previous event keeps its strings' capacity.
-    if (batch_.size() == 1 && batch_[0].is_trade()) {
-        std::get<1>(batch_[0].event) = trade;
-    } else {
-        batch_.clear();
-        batch_.push_back(RawEvent::trade(trade));
-    }
-    return ingest(batch_[0], trade.symbol, trade.sequence, true, host_flags);
+    const RawEvent& event = single_event_batch<1>(trade);
+    return ingest(event, trade.symbol, trade.sequence, true, host_flags);
 }
 
 RuntimeResult<> Engine::ingest_book(const BookUpdate& update, QualityFlags host_flags) {
     if (!started_) {
         return Unexpected(RuntimeError::not_started());
     }
-    if (batch_.size() == 1 && !batch_[0].is_trade()) {
-        std::get<0>(batch_[0].event) = update;
-    } else {
-        batch_.clear();
-        batch_.push_back(RawEvent::book(update));
-    }
-    return ingest(batch_[0], update.symbol, update.sequence, false, host_flags);
+    const RawEvent& event = single_event_batch<0>(update);
+    return ingest(event, update.symbol, update.sequence, false, host_flags);
 }
 
 RuntimeResult<> Engine::ingest(const RawEvent& event, const SymbolId& symbol,
