@@ -6,17 +6,50 @@ namespace qx::exec {
 
 const OrderState* OrderLedger::find(const ClientOrderId& id) const {
     const auto it = orders_.find(id);
-    return it == orders_.end() ? nullptr : &it->second.state();
+    return it == orders_.end() ? nullptr : &it->second.machine.state();
 }
 
-void OrderLedger::put(const ClientOrderId& key, const OrderStateMachine& machine) {
-    orders_.insert_or_assign(key, machine);
+OpenExposure* OrderLedger::totals_for(const OrderState& state) {
+    return &totals_.try_emplace(RouteKey{state.route, state.account, state.symbol}).first->second;
+}
+
+OrderLedger::HeldOrder& OrderLedger::put(const ClientOrderId& key,
+                                         const OrderStateMachine& machine) {
+    OpenExposure* totals = totals_for(machine.state());
+    const auto [it, inserted] = orders_.try_emplace(key, HeldOrder{machine, totals});
+    if (!inserted) {
+        withdraw(it->second);
+        it->second = HeldOrder{machine, totals};
+    }
+    return it->second;
+}
+
+void OrderLedger::withdraw(HeldOrder& held) noexcept {
+    if (held.counted_open) {
+        held.totals->open_orders -= 1;
+        held.totals->open_notional =
+            wrapping_sub(held.totals->open_notional, held.counted_notional);
+        held.counted_open = false;
+        held.counted_notional = 0;
+    }
+}
+
+void OrderLedger::admit(HeldOrder& held) const {
+    const OrderState& s = held.machine.state();
+    if (is_terminal(s.status)) {
+        return;
+    }
+    held.counted_open = true;
+    held.counted_notional = widening_mul(exposure_price(s), s.leaves_qty);
+    held.totals->open_orders += 1;
+    held.totals->open_notional = wrapping_add(held.totals->open_notional, held.counted_notional);
 }
 
 void OrderLedger::insert_new(const OrderState& state, const OrderTag& tag, OrderPrice price) {
-    put(state.client_order_id, OrderStateMachine(state));
+    HeldOrder& held = put(state.client_order_id, OrderStateMachine(state));
     order_tags_.insert_or_assign(state.client_order_id, tag);
     order_prices_.insert_or_assign(state.client_order_id, price);
+    admit(held);
 }
 
 void OrderLedger::note_amended_price(const ClientOrderId& new_id, OrderPrice price) {
@@ -28,19 +61,22 @@ Expected<bool, ExecutionCoreError> OrderLedger::apply(const ExecutionEvent& even
     if (it == orders_.end()) {
         return false;
     }
-    if (auto applied = it->second.apply(event); !applied) {
-        return Unexpected(applied.error());
+    HeldOrder& held = it->second;
+    if (auto applied = held.machine.apply(event); !applied) {
+        return Unexpected(applied.error());  // nothing changed, the contribution still holds
     }
+    withdraw(held);
     if (event.kind != ExecutionType::Replaced) {
+        admit(held);
         return true;
     }
 
     // Re-key: the order now lives under the identifier the replace gave it.
     const ClientOrderId old_key = it->first;
     const ClientOrderId& new_key = event.client_order_id;
-    const OrderStateMachine machine = std::move(it->second);
+    const OrderStateMachine machine = held.machine;
     orders_.erase(it);
-    put(new_key, machine);
+    HeldOrder& placed = put(new_key, machine);
 
     OrderPrice price = event.avg_price;
     if (const auto amended = amended_prices_.find(new_key); amended != amended_prices_.end()) {
@@ -55,6 +91,7 @@ Expected<bool, ExecutionCoreError> OrderLedger::apply(const ExecutionEvent& even
         order_tags_.erase(tag);
         order_tags_.insert_or_assign(new_key, moved);
     }
+    admit(placed);
     return true;
 }
 
@@ -71,9 +108,10 @@ void OrderLedger::adopt(const ExecutionEvent& event) {
                                                static_cast<std::uint64_t>(event.leaves_qty));
     state.leaves_qty = state.quantity;
     state.updated_ts_ns = event.ts_ns;
-    put(state.client_order_id, OrderStateMachine(state));
+    HeldOrder& held = put(state.client_order_id, OrderStateMachine(state));
     order_prices_.insert_or_assign(state.client_order_id, event.avg_price);
     order_tags_.insert_or_assign(state.client_order_id, OrderTag{});
+    admit(held);
 }
 
 OrderPrice OrderLedger::exposure_price(const OrderState& state) const {
@@ -88,18 +126,8 @@ OrderPrice OrderLedger::exposure_price(const OrderState& state) const {
 }
 
 OpenExposure OrderLedger::open_exposure(const RouteKey& route) const {
-    OpenExposure exposure;
-    for (const auto& [key, machine] : orders_) {
-        const OrderState& s = machine.state();
-        if (is_terminal(s.status) || s.account != route.account || s.route != route.route ||
-            s.symbol != route.symbol) {
-            continue;
-        }
-        exposure.open_orders += 1;
-        exposure.open_notional =
-            wrapping_add(exposure.open_notional, widening_mul(exposure_price(s), s.leaves_qty));
-    }
-    return exposure;
+    const auto it = totals_.find(route);
+    return it == totals_.end() ? OpenExposure{} : it->second;
 }
 
 std::optional<OrderPrice> OrderLedger::price(const ClientOrderId& id) const {

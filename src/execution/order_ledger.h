@@ -1,5 +1,13 @@
 // The orders an engine holds, keyed by client order id, with the per-order price, amended
 // price and tag maps, and the open exposure of each route.
+//
+// The open exposure of a route is kept as running totals rather than summed over every held
+// order on each risk check: each order remembers what it currently contributes (counted as
+// open or not, price x leaves_qty) and every change to an order or to its price entry
+// withdraws the old contribution and adds the new one. Counting modulo 2^32 and wrapping
+// 128-bit addition are exact inverses of themselves, so the totals always equal a full scan.
+// This relies on an order's identifiers always equalling its key (both are set together on
+// creation, adoption and re-keying), so a price entry affects only the order under that key.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +33,14 @@ struct OpenExposure {
 
 class OrderLedger {
   public:
+    OrderLedger() = default;
+    // Orders point into the totals map, whose nodes a move hands over unchanged; a copy would
+    // leave them pointing into the source.
+    OrderLedger(const OrderLedger&) = delete;
+    OrderLedger& operator=(const OrderLedger&) = delete;
+    OrderLedger(OrderLedger&&) noexcept = default;
+    OrderLedger& operator=(OrderLedger&&) noexcept = default;
+
     bool contains(const ClientOrderId& id) const { return orders_.contains(id); }
     const OrderState* find(const ClientOrderId& id) const;
     std::size_t size() const noexcept { return orders_.size(); }
@@ -62,16 +78,30 @@ class OrderLedger {
     // Visits every held order as (key, state), in no particular order.
     template <typename Visit>
     void for_each(Visit&& visit) const {
-        for (const auto& [key, machine] : orders_) {
-            visit(key, machine.state());
+        for (const auto& [key, held] : orders_) {
+            visit(key, held.machine.state());
         }
     }
 
   private:
-    // Inserts or overwrites the order under `key`.
-    void put(const ClientOrderId& key, const OrderStateMachine& machine);
+    struct HeldOrder {
+        OrderStateMachine machine;
+        OpenExposure* totals;  // the running totals of the order's account, route and symbol
+        bool counted_open = false;
+        Int128 counted_notional = 0;
+    };
 
-    std::unordered_map<ClientOrderId, OrderStateMachine, FixedAsciiHash> orders_;
+    // Inserts or overwrites the order under `key` (withdrawing an overwritten order's
+    // contribution); the caller admits it once its price entry is in place.
+    HeldOrder& put(const ClientOrderId& key, const OrderStateMachine& machine);
+    OpenExposure* totals_for(const OrderState& state);
+    // Withdraws the order's current contribution from its totals.
+    static void withdraw(HeldOrder& held) noexcept;
+    // Adds the order's contribution as its state and price now stand.
+    void admit(HeldOrder& held) const;
+
+    std::unordered_map<ClientOrderId, HeldOrder, FixedAsciiHash> orders_;
+    std::unordered_map<RouteKey, OpenExposure, RouteKeyHash> totals_;
     std::unordered_map<ClientOrderId, OrderPrice, FixedAsciiHash> order_prices_;
     std::unordered_map<ClientOrderId, OrderPrice, FixedAsciiHash> amended_prices_;
     std::unordered_map<ClientOrderId, OrderTag, FixedAsciiHash> order_tags_;
