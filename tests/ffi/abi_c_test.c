@@ -25,6 +25,96 @@ static void check_layouts(void) {
     CHECK_LAYOUT(qx_symbol_ref_t, symbol, 8);
     CHECK_LAYOUT(qx_symbol_ref_t, depth_levels, 16);
     /* @@QX_ABI_LAYOUTS@@ later record layouts are checked here */
+    CHECK(sizeof(qx_route_config_t) == 80);
+    CHECK_LAYOUT(qx_route_config_t, route, 0);
+    CHECK_LAYOUT(qx_route_config_t, account, 8);
+    CHECK_LAYOUT(qx_route_config_t, venue, 16);
+    CHECK_LAYOUT(qx_route_config_t, symbol, 24);
+    CHECK_LAYOUT(qx_route_config_t, enabled, 32);
+    CHECK_LAYOUT(qx_route_config_t, kill_switch, 33);
+    CHECK_LAYOUT(qx_route_config_t, max_order_qty, 40);
+    CHECK_LAYOUT(qx_route_config_t, max_order_notional, 48);
+    CHECK_LAYOUT(qx_route_config_t, max_open_orders, 56);
+    CHECK_LAYOUT(qx_route_config_t, max_open_notional, 64);
+    CHECK_LAYOUT(qx_route_config_t, price_band, 72);
+    CHECK(sizeof(qx_order_request_t) == 104);
+    CHECK_LAYOUT(qx_order_request_t, client_order_id, 0);
+    CHECK_LAYOUT(qx_order_request_t, account, 8);
+    CHECK_LAYOUT(qx_order_request_t, route, 16);
+    CHECK_LAYOUT(qx_order_request_t, tag, 24);
+    CHECK_LAYOUT(qx_order_request_t, venue, 32);
+    CHECK_LAYOUT(qx_order_request_t, symbol, 40);
+    CHECK_LAYOUT(qx_order_request_t, side, 48);
+    CHECK_LAYOUT(qx_order_request_t, order_type, 52);
+    CHECK_LAYOUT(qx_order_request_t, time_in_force, 56);
+    CHECK_LAYOUT(qx_order_request_t, quantity, 64);
+    CHECK_LAYOUT(qx_order_request_t, limit_price, 72);
+    CHECK_LAYOUT(qx_order_request_t, stop_price, 80);
+    CHECK_LAYOUT(qx_order_request_t, origin_ts_ns, 88);
+    CHECK_LAYOUT(qx_order_request_t, ts_ns, 96);
+    CHECK(sizeof(qx_amend_request_t) == 80);
+    CHECK_LAYOUT(qx_amend_request_t, client_order_id, 0);
+    CHECK_LAYOUT(qx_amend_request_t, orig_client_order_id, 8);
+    CHECK_LAYOUT(qx_amend_request_t, venue_order_id, 16);
+    CHECK_LAYOUT(qx_amend_request_t, account, 24);
+    CHECK_LAYOUT(qx_amend_request_t, route, 32);
+    CHECK_LAYOUT(qx_amend_request_t, venue, 40);
+    CHECK_LAYOUT(qx_amend_request_t, symbol, 48);
+    CHECK_LAYOUT(qx_amend_request_t, new_quantity, 56);
+    CHECK_LAYOUT(qx_amend_request_t, new_price, 64);
+    CHECK_LAYOUT(qx_amend_request_t, ts_ns, 72);
+    CHECK(sizeof(qx_cancel_request_t) == 64);
+    CHECK_LAYOUT(qx_cancel_request_t, client_order_id, 0);
+    CHECK_LAYOUT(qx_cancel_request_t, orig_client_order_id, 8);
+    CHECK_LAYOUT(qx_cancel_request_t, venue_order_id, 16);
+    CHECK_LAYOUT(qx_cancel_request_t, account, 24);
+    CHECK_LAYOUT(qx_cancel_request_t, route, 32);
+    CHECK_LAYOUT(qx_cancel_request_t, venue, 40);
+    CHECK_LAYOUT(qx_cancel_request_t, symbol, 48);
+    CHECK_LAYOUT(qx_cancel_request_t, ts_ns, 56);
+    CHECK(sizeof(qx_execution_event_t) == 496);
+    CHECK_LAYOUT(qx_execution_event_t, kind, 0);
+    CHECK_LAYOUT(qx_execution_event_t, status, 4);
+    CHECK_LAYOUT(qx_execution_event_t, client_order_id, 8);
+    CHECK_LAYOUT(qx_execution_event_t, orig_client_order_id, 49);
+    CHECK_LAYOUT(qx_execution_event_t, venue_order_id, 90);
+    CHECK_LAYOUT(qx_execution_event_t, execution_id, 139);
+    CHECK_LAYOUT(qx_execution_event_t, account, 188);
+    CHECK_LAYOUT(qx_execution_event_t, route, 221);
+    CHECK_LAYOUT(qx_execution_event_t, venue, 254);
+    CHECK_LAYOUT(qx_execution_event_t, symbol, 271);
+    CHECK_LAYOUT(qx_execution_event_t, last_qty, 304);
+    CHECK_LAYOUT(qx_execution_event_t, last_price, 312);
+    CHECK_LAYOUT(qx_execution_event_t, cum_qty, 320);
+    CHECK_LAYOUT(qx_execution_event_t, leaves_qty, 328);
+    CHECK_LAYOUT(qx_execution_event_t, avg_price, 336);
+    CHECK_LAYOUT(qx_execution_event_t, origin_ts_ns, 344);
+    CHECK_LAYOUT(qx_execution_event_t, ts_ns, 352);
+    CHECK_LAYOUT(qx_execution_event_t, reject_reason, 360);
+    CHECK_LAYOUT(qx_execution_event_t, text, 364);
+    CHECK(sizeof(qx_order_state_t) == 256);
+    CHECK_LAYOUT(qx_order_state_t, client_order_id, 0);
+    CHECK_LAYOUT(qx_order_state_t, venue_order_id, 41);
+    CHECK_LAYOUT(qx_order_state_t, account, 90);
+    CHECK_LAYOUT(qx_order_state_t, route, 123);
+    CHECK_LAYOUT(qx_order_state_t, venue, 156);
+    CHECK_LAYOUT(qx_order_state_t, symbol, 173);
+    CHECK_LAYOUT(qx_order_state_t, status, 208);
+    CHECK_LAYOUT(qx_order_state_t, quantity, 216);
+    CHECK_LAYOUT(qx_order_state_t, filled_qty, 224);
+    CHECK_LAYOUT(qx_order_state_t, leaves_qty, 232);
+    CHECK_LAYOUT(qx_order_state_t, avg_price, 240);
+    CHECK_LAYOUT(qx_order_state_t, updated_ts_ns, 248);
+    CHECK(sizeof(qx_execution_health_t) == 16);
+    CHECK_LAYOUT(qx_execution_health_t, connected, 0);
+    CHECK_LAYOUT(qx_execution_health_t, degraded, 1);
+    CHECK_LAYOUT(qx_execution_health_t, connect_count, 8);
+    CHECK(sizeof(qx_execution_metrics_t) == 40);
+    CHECK_LAYOUT(qx_execution_metrics_t, orders_submitted, 0);
+    CHECK_LAYOUT(qx_execution_metrics_t, cancels_sent, 8);
+    CHECK_LAYOUT(qx_execution_metrics_t, amends_sent, 16);
+    CHECK_LAYOUT(qx_execution_metrics_t, events_applied, 24);
+    CHECK_LAYOUT(qx_execution_metrics_t, risk_rejects, 32);
 }
 
 static void check_calls(void) {
@@ -35,6 +125,29 @@ static void check_calls(void) {
     CHECK(qx_build_info() == info);
     qx_string_free(NULL);
     /* @@QX_ABI_CALLS@@ later calls are checked here */
+    {
+        qx_route_config_t route = {"r1", "acct", "CME", "ESZ6", 1, 0, 0, 0, 0, 0, 0};
+        qx_order_request_t order = {"o-1", "acct", "r1", NULL, "CME", "ESZ6", 1, 2, 1,
+                                    10,    4500,   0,    0,    1000};
+        qx_execution_engine_t* engine = NULL;
+        qx_execution_event_t events[2];
+        qx_order_state_t state;
+        qx_execution_metrics_t metrics;
+        uint32_t count = 2;
+        CHECK(qx_execution_engine_create(&route, &engine) == QX_STATUS_OK);
+        CHECK(qx_execution_submit_order(engine, &order, events, &count) == QX_STATUS_REFUSED);
+        CHECK(qx_execution_engine_start(engine) == QX_STATUS_OK);
+        count = 2;
+        CHECK(qx_execution_submit_order(engine, &order, events, &count) == QX_STATUS_OK);
+        CHECK(count == 2 && events[0].kind == 1 && events[1].kind == 3);
+        CHECK(strcmp(events[1].execution_id, "SIMX-1") == 0);
+        CHECK(qx_execution_get_order_state(engine, "o-1", &state) == QX_STATUS_OK);
+        CHECK(state.status == 4 && state.filled_qty == 10);
+        CHECK(qx_execution_metrics(engine, &metrics) == QX_STATUS_OK);
+        CHECK(metrics.orders_submitted == 1 && metrics.events_applied == 2);
+        qx_execution_engine_destroy(engine);
+        qx_execution_engine_destroy(NULL);
+    }
 }
 
 int main(void) {
