@@ -530,6 +530,278 @@ QX_API qx_status_t qx_validate_signal_replay_json(
 
 /* @@QX_SECTION execution @@ */
 
+/*
+ * Execution engine: an order manager with per-route pre-trade risk limits, a simulated venue
+ * that acknowledges and fills every new order at once, and an in-memory journal.
+ *
+ * Text fields of request records are const char*. A required identifier must be present
+ * (non-NULL, valid UTF-8, not empty or white space only), fit its capacity (given as "<= N"
+ * characters) and be ASCII, else the whole record is invalid (status 1). An optional
+ * identifier that is absent, too long or not ASCII becomes empty and the record stays valid.
+ * Text fields of output records are zero-filled char arrays one byte longer than the
+ * capacity, so they are always NUL-terminated.
+ *
+ * Statuses of the execution functions: 1 for a NULL required pointer or a record that cannot
+ * be converted; engine outcomes map as follows: adapter disconnected (engine not started) 2,
+ * event buffer full 5, route not found 2, risk rejection 7, invalid identifier, quantity,
+ * price or order state transition 1, adapter or journal error 255. An order the engine does
+ * not know gives 2.
+ *
+ * Enumeration codes: side 1..2; order_type 1 Market, 2 Limit, 3 Stop, 4 StopLimit;
+ * time_in_force 1..5; order status 1 PendingNew, 2 New, 3 PartiallyFilled, 4 Filled,
+ * 5 PendingCancel, 6 Canceled, 7 PendingReplace, 8 Replaced, 9 Rejected, 10 Expired,
+ * 11 Restated, 12 Unknown; event kind 1 New, 2 Rejected, 3 Trade, 4 PendingCancel, 5 Canceled,
+ * 6 CancelRejected, 7 PendingReplace, 8 Replaced, 9 ReplaceRejected, 10 Expired,
+ * 11 Restatement, 12 StatusReport, 13 Informational; reject_reason 0 None, 1 KillSwitch,
+ * 2 AccountDisabled, 3 RouteDisabled, 4 SymbolDisabled, 5 MaxOrderQty, 6 MaxOrderNotional,
+ * 7 MaxOpenOrders, 8 MaxOpenNotional, 9 PriceBand, 10 DuplicateClientOrderId,
+ * 11 UnsupportedOrderType, 12 UnsupportedTimeInForce.
+ */
+
+/* One execution engine with the simulated venue. */
+typedef struct qx_execution_engine qx_execution_engine_t;
+
+/*
+ * One route and its risk limits (80 bytes). route (<= 32), account (<= 32), venue (<= 16) and
+ * symbol (<= 32) are required and form the route's key; a later route with the same key
+ * replaces an earlier one. A route with enabled 0 is invisible (orders on it get "route not
+ * found"); kill_switch non-zero refuses every new order and amend (cancels still pass).
+ * Limits: max_order_qty, max_order_notional (quantity x price), max_open_notional (open
+ * notional of the route plus the order's) and price_band mean "no limit" when <= 0;
+ * max_open_orders when 0. No numeric field is validated.
+ */
+typedef struct qx_route_config_t {
+    const char* route;
+    const char* account;
+    const char* venue;
+    const char* symbol;
+    uint8_t enabled;
+    uint8_t kill_switch;
+    int64_t max_order_qty;
+    int64_t max_order_notional;
+    uint32_t max_open_orders;
+    int64_t max_open_notional;
+    int64_t price_band;
+} qx_route_config_t;
+
+/*
+ * A new order (104 bytes). client_order_id (<= 40), account, route (<= 32 each), venue
+ * (<= 16) and symbol (<= 32) are required; tag (<= 32) is optional. side 1..2, order_type
+ * 1..4 and time_in_force 1..5 are checked here; quantity must be positive and the prices the
+ * order type needs (Limit: limit_price, Stop: stop_price, StopLimit: both) positive, which the
+ * engine checks (status 1). origin_ts_ns is copied into the events of this submission.
+ */
+typedef struct qx_order_request_t {
+    const char* client_order_id;
+    const char* account;
+    const char* route;
+    const char* tag;
+    const char* venue;
+    const char* symbol;
+    uint32_t side;
+    uint32_t order_type;
+    uint32_t time_in_force;
+    int64_t quantity;
+    int64_t limit_price;
+    int64_t stop_price;
+    uint64_t origin_ts_ns;
+    uint64_t ts_ns;
+} qx_order_request_t;
+
+/*
+ * Cancel/replace of an order (80 bytes). client_order_id (<= 40, the identifier the order
+ * carries after the replace), orig_client_order_id (<= 40, the order to amend), account,
+ * route (<= 32 each), venue (<= 16) and symbol (<= 32) are required; venue_order_id (<= 48)
+ * is optional.
+ */
+typedef struct qx_amend_request_t {
+    const char* client_order_id;
+    const char* orig_client_order_id;
+    const char* venue_order_id;
+    const char* account;
+    const char* route;
+    const char* venue;
+    const char* symbol;
+    int64_t new_quantity;
+    int64_t new_price;
+    uint64_t ts_ns;
+} qx_amend_request_t;
+
+/*
+ * Cancel of an order (64 bytes). client_order_id (<= 40, the cancel request's own
+ * identifier), orig_client_order_id (<= 40, the order to cancel), account, route (<= 32
+ * each), venue (<= 16) and symbol (<= 32) are required; venue_order_id (<= 48) is optional.
+ */
+typedef struct qx_cancel_request_t {
+    const char* client_order_id;
+    const char* orig_client_order_id;
+    const char* venue_order_id;
+    const char* account;
+    const char* route;
+    const char* venue;
+    const char* symbol;
+    uint64_t ts_ns;
+} qx_cancel_request_t;
+
+/* One execution event reported by the venue, or a local risk rejection (496 bytes). */
+typedef struct qx_execution_event_t {
+    uint32_t kind;
+    uint32_t status;
+    char client_order_id[41];
+    char orig_client_order_id[41];
+    char venue_order_id[49];
+    char execution_id[49];
+    char account[33];
+    char route[33];
+    char venue[17];
+    char symbol[33];
+    int64_t last_qty;
+    int64_t last_price;
+    int64_t cum_qty;
+    int64_t leaves_qty;
+    int64_t avg_price;
+    uint64_t origin_ts_ns;
+    uint64_t ts_ns;
+    uint32_t reject_reason;
+    char text[129];
+} qx_execution_event_t;
+
+/* One order's state (256 bytes). */
+typedef struct qx_order_state_t {
+    char client_order_id[41];
+    char venue_order_id[49];
+    char account[33];
+    char route[33];
+    char venue[17];
+    char symbol[33];
+    uint32_t status;
+    int64_t quantity;
+    int64_t filled_qty;
+    int64_t leaves_qty;
+    int64_t avg_price;
+    uint64_t updated_ts_ns;
+} qx_order_state_t;
+
+/* The venue adapter's health (16 bytes). connected and degraded are 0 or 1. */
+typedef struct qx_execution_health_t {
+    uint8_t connected;
+    uint8_t degraded;
+    uint64_t connect_count;
+} qx_execution_health_t;
+
+/* The engine's counters (40 bytes); each saturates at its maximum. */
+typedef struct qx_execution_metrics_t {
+    uint64_t orders_submitted;
+    uint64_t cancels_sent;
+    uint64_t amends_sent;
+    uint64_t events_applied;
+    uint64_t risk_rejects;
+} qx_execution_metrics_t;
+
+/*
+ * Creates a stopped engine over one route. 0 with *out set; 1 when route or out is NULL or
+ * the route record is invalid (*out untouched).
+ */
+QX_API qx_status_t qx_execution_engine_create(const qx_route_config_t* route,
+                                              qx_execution_engine_t** out);
+
+/*
+ * Creates a stopped engine over count routes, read in array order. 0 with *out set; 1 when
+ * routes or out is NULL, count is 0 or any record is invalid (no engine is created).
+ */
+QX_API qx_status_t qx_execution_engine_create_multi(const qx_route_config_t* routes,
+                                                    uint32_t count,
+                                                    qx_execution_engine_t** out);
+
+/* Releases the engine and everything it holds. NULL is ignored. */
+QX_API void qx_execution_engine_destroy(qx_execution_engine_t* engine);
+
+/*
+ * Starts the engine (connects the simulated venue); may be called again, each call counting
+ * one more connect. 0; 1 for NULL.
+ */
+QX_API qx_status_t qx_execution_engine_start(qx_execution_engine_t* engine);
+
+/* 0; 1 for NULL. Changes nothing: a started engine stays started and accepts orders. */
+QX_API qx_status_t qx_execution_engine_stop(qx_execution_engine_t* engine);
+
+/*
+ * Event delivery for submit, amend, cancel and poll: on entry *event_count is the capacity of
+ * the events array; on return it holds the number n of events the call produced (also when
+ * the call failed: a risk rejection delivers its Rejected event, a failure while applying
+ * venue events delivers the events applied before it). When n is 0 the array is not touched
+ * and may be NULL; when events is NULL or the capacity is below n the array is not written,
+ * the events are lost and the status is 5. Each call produces at most 32 events; the
+ * simulated venue produces 2 per submit and 1 per amend or cancel.
+ *
+ * The status is that of the event copy when it is non-zero (1 for a NULL event_count, 5 as
+ * above), otherwise the operation's own status.
+ */
+
+/*
+ * Submits a new order. The simulated venue acknowledges it (event kind 1, venue order id
+ * "SIM-<n>") and fills it at its limit price (kind 3, execution id "SIMX-<n>", ts_ns + 1).
+ * 0; 1 for a NULL engine, request or event_count, an invalid record (nothing written), a
+ * quantity or required price that is not positive; 2 when not started or the route is unknown
+ * or disabled (an order on an unknown route produces no event); 7 when refused by the risk
+ * checks, with one Rejected event (kind 2, status 9, reject_reason and text set); 5 as above.
+ */
+QX_API qx_status_t qx_execution_submit_order(qx_execution_engine_t* engine,
+                                             const qx_order_request_t* request,
+                                             qx_execution_event_t* events,
+                                             uint32_t* event_count);
+
+/*
+ * Amends an order (cancel/replace). 0; 1 for a NULL engine, request or event_count, an
+ * invalid record, a new_quantity below 1, or an order whose state does not allow the venue's
+ * Replaced event (the simulated venue sends no PendingReplace first, so an amend of an order
+ * that is not already PendingReplace ends with 1); 2 when not started, the order
+ * orig_client_order_id is unknown or the route is unknown or disabled; 7 when refused by the
+ * risk checks (no event; a client_order_id already in use is refused as a duplicate); 5 as
+ * above.
+ */
+QX_API qx_status_t qx_execution_amend_order(qx_execution_engine_t* engine,
+                                            const qx_amend_request_t* request,
+                                            qx_execution_event_t* events,
+                                            uint32_t* event_count);
+
+/*
+ * Cancels an order; never risk-checked. 0 (the order becomes Canceled with filled, leaves and
+ * average price 0 as the simulated venue reports them); 1 for a NULL engine, request or
+ * event_count, an invalid record, or an order already terminal (a filled order cannot be
+ * canceled); 2 when not started, the order is unknown or the route is unknown or disabled;
+ * 5 as above.
+ */
+QX_API qx_status_t qx_execution_cancel_order(qx_execution_engine_t* engine,
+                                             const qx_cancel_request_t* request,
+                                             qx_execution_event_t* events,
+                                             uint32_t* event_count);
+
+/*
+ * Applies and delivers the events the venue produced on its own (the simulated venue produces
+ * none). 0; 1 for a NULL engine or event_count; 2 when not started (no events); otherwise as
+ * above.
+ */
+QX_API qx_status_t qx_execution_poll(qx_execution_engine_t* engine,
+                                     qx_execution_event_t* events, uint32_t* event_count);
+
+/*
+ * Copies the state of the order held under client_order_id (a required identifier, <= 40).
+ * After a replace the order is found under its new identifier only. 0; 1 for a NULL argument
+ * or an invalid identifier; 2 when no order is held under it (*out untouched).
+ */
+QX_API qx_status_t qx_execution_get_order_state(const qx_execution_engine_t* engine,
+                                                const char* client_order_id,
+                                                qx_order_state_t* out);
+
+/* Copies the venue adapter's health. 0; 1 for a NULL argument. */
+QX_API qx_status_t qx_execution_health(const qx_execution_engine_t* engine,
+                                       qx_execution_health_t* out);
+
+/* Copies the engine's five counters. 0; 1 for a NULL argument. */
+QX_API qx_status_t qx_execution_metrics(const qx_execution_engine_t* engine,
+                                        qx_execution_metrics_t* out);
+
 /* @@QX_SECTION execution algorithms @@ */
 
 #ifdef __cplusplus
