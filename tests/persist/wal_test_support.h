@@ -11,10 +11,15 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "persist/market_data_segmented/segment_root.h"
 #include "persist/market_data_wal_frame.h"
+#include "persist/market_data_wal_scan.h"
+#include "persist/normalized_codec/normalized_decoder.h"
 #include "persist/normalized_codec/normalized_record.h"
 #include "support/fs.h"
 
@@ -95,6 +100,52 @@ inline std::vector<std::uint8_t> read_bytes(const std::string& path) {
     return s ? std::vector<std::uint8_t>(s->begin(), s->end()) : std::vector<std::uint8_t>{};
 }
 
+// Everything a segment root holds, read back through the scanner and the decoder.
+struct LogContents {
+    MarketDataWalRootReport report;
+    std::vector<NormalizedMarketDataRecord> records;  // data frames in log order
+    std::uint64_t undecodable = 0;
+    bool ok = false;
+};
+
+inline LogContents read_log(const std::string& root) {
+    LogContents out;
+    WalResult<MarketDataWalRootReport> report = inspect_segment_root(root);
+    if (!report) {
+        return out;
+    }
+    out.report = *report;
+    std::vector<MarketDataWalRecord> frames;
+    std::uint64_t next = 1;
+    std::uint32_t chain = 0;
+    for (const MarketDataWalSegmentMetadata& seg : out.report.segments) {
+        MarketDataWalFilter all;
+        all.records = &frames;
+        WalResult<MarketDataWalScanSummary> s =
+            scan_market_data_wal_into_from(seg.path, next, chain, &all);
+        if (!s) {
+            return out;
+        }
+        if (s->last_sequence) {
+            next = *s->last_sequence + 1;
+            chain = s->last_checksum;
+        }
+    }
+    for (const MarketDataWalRecord& f : frames) {
+        if (f.kind == kMarketDataWalKindSegmentSeal) {
+            continue;
+        }
+        NormalizedDecodeResult r = decode_normalized_wal_record(f);
+        if (r) {
+            out.records.push_back(std::move(*r));
+        } else {
+            ++out.undecodable;
+        }
+    }
+    out.ok = true;
+    return out;
+}
+
 // Runs `body` in a forked child and returns what it wrote to the pipe it was given, plus its
 // exit status. The child ends with _exit, so nothing of the parent's test state runs twice.
 struct ChildResult {
@@ -138,6 +189,19 @@ inline void write_text(int fd, const std::string& text) {
         }
         done += static_cast<std::size_t>(n);
     }
+}
+
+// "key=value" lines, as children report them.
+inline std::map<std::string, std::string> parse_key_values(const std::string& text) {
+    std::map<std::string, std::string> kv;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t eq = line.find('=');
+        if (eq != std::string::npos) {
+            kv[line.substr(0, eq)] = line.substr(eq + 1);
+        }
+    }
+    return kv;
 }
 
 // Limits the size of every file this process writes (file writes past it fail with EFBIG

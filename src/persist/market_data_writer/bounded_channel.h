@@ -27,11 +27,7 @@ namespace detail {
 template <typename T>
 class ChannelCore {
   public:
-    explicit ChannelCore(std::size_t capacity) : capacity_(capacity), cells_(new Cell[capacity]) {
-        for (std::size_t i = 0; i < capacity_; ++i) {
-            cells_[i].seq.store(i, std::memory_order_relaxed);
-        }
-    }
+    explicit ChannelCore(std::size_t capacity) : capacity_(capacity), cells_(new Cell[capacity]) {}
 
     ~ChannelCore() {
         while (std::optional<T> v = try_pop()) {
@@ -48,16 +44,16 @@ class ChannelCore {
         }
         std::uint64_t pos = enqueue_pos_.load(std::memory_order_relaxed);
         Cell* cell;
+        std::uint64_t turn;
         for (;;) {
-            cell = &cells_[pos % capacity_];
+            cell = &cell_for(pos, turn);
             const std::uint64_t seq = cell->seq.load(std::memory_order_acquire);
-            const auto diff = static_cast<std::int64_t>(seq - pos);
-            if (diff == 0) {
+            if (seq == 2 * turn) {
                 if (enqueue_pos_.compare_exchange_weak(pos, pos + 1, std::memory_order_relaxed)) {
                     break;
                 }
-            } else if (diff < 0) {
-                return ChannelSendResult::Full;
+            } else if (seq < 2 * turn) {
+                return ChannelSendResult::Full;  // still holds the item of the previous lap
             } else {
                 pos = enqueue_pos_.load(std::memory_order_relaxed);
             }
@@ -65,7 +61,7 @@ class ChannelCore {
         ::new (static_cast<void*>(cell->storage)) T(std::move(value));
         // Sequentially consistent with the consumer's "sleeping" flag: either the consumer
         // sees this item before it sleeps, or this thread sees it asleep and wakes it.
-        cell->seq.store(pos + 1);
+        cell->seq.store(2 * turn + 1);
         if (consumer_sleeping_.load()) {
             std::lock_guard<std::mutex> lock(mutex_);
             not_empty_.notify_one();
@@ -99,14 +95,15 @@ class ChannelCore {
 
     // Single consumer only.
     std::optional<T> try_pop() {
-        Cell* cell = &cells_[dequeue_pos_ % capacity_];
-        if (cell->seq.load() != dequeue_pos_ + 1) {
+        std::uint64_t turn;
+        Cell* cell = &cell_for(dequeue_pos_, turn);
+        if (cell->seq.load() != 2 * turn + 1) {
             return std::nullopt;
         }
         T* item = std::launder(reinterpret_cast<T*>(cell->storage));
         std::optional<T> out(std::move(*item));
         item->~T();
-        cell->seq.store(dequeue_pos_ + capacity_);
+        cell->seq.store(2 * turn + 2);
         ++dequeue_pos_;
         if (senders_waiting_.load() > 0) {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -158,13 +155,23 @@ class ChannelCore {
     std::size_t capacity() const noexcept { return capacity_; }
 
   private:
+    // Position p of the stream uses cell p % capacity on lap p / capacity. A cell's counter
+    // is 2 * lap while it waits for lap's item and 2 * lap + 1 while it holds it, so every
+    // capacity, 1 included, tells a full cell from an empty one.
     struct Cell {
         std::atomic<std::uint64_t> seq{0};
         alignas(T) unsigned char storage[sizeof(T)];
     };
 
+    Cell& cell_for(std::uint64_t pos, std::uint64_t& turn) const noexcept {
+        turn = pos / capacity_;
+        return cells_[pos - turn * capacity_];
+    }
+
     bool has_item() const noexcept {
-        return cells_[dequeue_pos_ % capacity_].seq.load() == dequeue_pos_ + 1;
+        std::uint64_t turn;
+        const Cell& cell = cell_for(dequeue_pos_, turn);
+        return cell.seq.load() == 2 * turn + 1;
     }
 
     // After the receiver left, whoever gets here consumes and drops what is queued; the mutex
@@ -177,8 +184,9 @@ class ChannelCore {
 
     // True while the slot the next sender would claim still holds an item.
     bool next_slot_taken() const noexcept {
-        const std::uint64_t pos = enqueue_pos_.load();
-        return static_cast<std::int64_t>(cells_[pos % capacity_].seq.load() - pos) < 0;
+        std::uint64_t turn;
+        const Cell& cell = cell_for(enqueue_pos_.load(), turn);
+        return cell.seq.load() < 2 * turn;
     }
 
     const std::size_t capacity_;

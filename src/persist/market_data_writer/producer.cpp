@@ -1,5 +1,6 @@
 #include "persist/market_data_writer/producer.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace qx::persist {
@@ -82,7 +83,10 @@ NormalizedAdmission MarketDataWalProducer::try_append_normalized_owned(
         add_saturating(st.accepted_records, 1);
         add_saturating(st.accepted_payload_bytes, size);
         raise_to(st.latest_accepted_ts_recv_ns, ts_recv);
-        raise_to(st.queue_high_watermark, previous_depth + 1);
+        // The depth counts admissions still trying to send, some of which will find the
+        // channel full, so it can briefly read above the capacity; the watermark cannot.
+        raise_to(st.queue_high_watermark,
+                 std::min<std::uint64_t>(previous_depth + 1, queue_capacity_));
         raise_to(st.queued_payload_high_watermark, reserved_total);
         return {};
     }
