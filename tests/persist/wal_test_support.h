@@ -16,10 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "persist/market_data_segmented/segment_root.h"
 #include "persist/market_data_wal_frame.h"
-#include "persist/market_data_wal_scan.h"
-#include "persist/normalized_codec/normalized_decoder.h"
+#include "persist/market_data_wal_reader.h"
 #include "persist/normalized_codec/normalized_record.h"
 #include "support/fs.h"
 
@@ -104,45 +102,23 @@ inline std::vector<std::uint8_t> read_bytes(const std::string& path) {
 struct LogContents {
     MarketDataWalRootReport report;
     std::vector<NormalizedMarketDataRecord> records;  // data frames in log order
+    std::vector<std::uint64_t> sequences;             // their WAL sequences
     std::uint64_t undecodable = 0;
     bool ok = false;
 };
 
 inline LogContents read_log(const std::string& root) {
     LogContents out;
-    WalResult<MarketDataWalRootReport> report = inspect_segment_root(root);
-    if (!report) {
-        return out;
+    WalResult<MarketDataWalReadSummary> s = read_normalized_market_data_wal(
+        root, [&](std::uint64_t seq, NormalizedMarketDataRecord&& r) {
+            out.sequences.push_back(seq);
+            out.records.push_back(std::move(r));
+        });
+    if (s) {
+        out.report = s->report;
+        out.undecodable = s->undecodable;
+        out.ok = true;
     }
-    out.report = *report;
-    std::vector<MarketDataWalRecord> frames;
-    std::uint64_t next = 1;
-    std::uint32_t chain = 0;
-    for (const MarketDataWalSegmentMetadata& seg : out.report.segments) {
-        MarketDataWalFilter all;
-        all.records = &frames;
-        WalResult<MarketDataWalScanSummary> s =
-            scan_market_data_wal_into_from(seg.path, next, chain, &all);
-        if (!s) {
-            return out;
-        }
-        if (s->last_sequence) {
-            next = *s->last_sequence + 1;
-            chain = s->last_checksum;
-        }
-    }
-    for (const MarketDataWalRecord& f : frames) {
-        if (f.kind == kMarketDataWalKindSegmentSeal) {
-            continue;
-        }
-        NormalizedDecodeResult r = decode_normalized_wal_record(f);
-        if (r) {
-            out.records.push_back(std::move(*r));
-        } else {
-            ++out.undecodable;
-        }
-    }
-    out.ok = true;
     return out;
 }
 

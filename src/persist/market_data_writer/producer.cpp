@@ -77,7 +77,8 @@ NormalizedAdmission MarketDataWalProducer::try_append_normalized_owned(
     const std::uint64_t previous_depth = st.queue_depth.fetch_add(1);
     const std::uint64_t ts_recv = record.ts_recv_ns;
 
-    WriterCommand command(std::in_place_type<NormalizedCommand>, std::move(record), size);
+    WriterCommand command(std::in_place_type<NormalizedCommand>,
+                          NormalizedCommand{std::move(record), size});
     const ChannelSendResult sent = sender_.try_send(command);
     if (sent == ChannelSendResult::Sent) {
         add_saturating(st.accepted_records, 1);

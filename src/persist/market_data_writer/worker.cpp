@@ -12,6 +12,7 @@ namespace {
 
 constexpr unsigned kReceiveSpins = 32;
 constexpr std::size_t kEncodeBufferBytes = 512;
+constexpr std::uint64_t kReleaseGroup = 64;
 
 std::uint16_t wal_kind(NormalizedMarketDataKind k) {
     return k == NormalizedMarketDataKind::BookUpdate ? kMarketDataWalKindBookUpdate
@@ -54,25 +55,31 @@ void MarketDataWalWorker::loop() {
             (void)sync_wal();
             return;
         }
-        if (handle(*command) == Step::Exit) {
+        // The first command after a wait gives its queue slot and bytes back at once; the ones
+        // taken in a run behind it give theirs back in groups, which keeps the worker off the
+        // counters producers are busy with.
+        if (handle(*command, true) == Step::Exit) {
             return;
         }
         while ((command = receiver_.try_recv())) {
-            if (handle(*command) == Step::Exit) {
+            if (handle(*command, taken_records_ + 1 >= kReleaseGroup) == Step::Exit) {
                 return;
             }
         }
+        release_taken();
         if (write_out() == Step::Exit) {
             return;
         }
     }
 }
 
-MarketDataWalWorker::Step MarketDataWalWorker::handle(WriterCommand& command) {
+MarketDataWalWorker::Step MarketDataWalWorker::handle(WriterCommand& command, bool release_now) {
     WriterState& st = *state_;
     if (auto* n = std::get_if<NormalizedCommand>(&command)) {
-        st.queue_depth.fetch_sub(1);
-        st.queued_payload_bytes.fetch_sub(n->reserved_bytes);
+        take(n->reserved_bytes);
+        if (release_now) {
+            release_taken();
+        }
         const NormalizedMarketDataRecord& r = n->record;
         if (auto encoded = r.input().encode_into(encode_buf_); !encoded) {
             add_saturating(st.write_failures, 1);
@@ -84,11 +91,14 @@ MarketDataWalWorker::Step MarketDataWalWorker::handle(WriterCommand& command) {
                       encode_buf_, encode_buf_.size());
     }
     if (auto* a = std::get_if<AppendCommand>(&command)) {
-        st.queue_depth.fetch_sub(1);
-        st.queued_payload_bytes.fetch_sub(a->payload.size());
+        take(a->payload.size());
+        if (release_now) {
+            release_taken();
+        }
         return append(a->kind, a->source_sequence_1, a->source_sequence_2, a->ts_exchange_ns,
                       a->ts_recv_ns, a->payload, a->payload.size());
     }
+    release_taken();
     if (auto* f = std::get_if<FlushCommand>(&command)) {
         WriterControlResult r = sync_wal();
         const bool ok = r.has_value();
@@ -151,6 +161,7 @@ WriterControlResult MarketDataWalWorker::sync_wal() {
 }
 
 void MarketDataWalWorker::fail(const std::string& reason) {
+    release_taken();
     state_->set_error(reason);
     wait_for_admissions();
     // Whatever the log still holds in memory gets its chance to reach the file; what cannot is
@@ -165,15 +176,12 @@ void MarketDataWalWorker::fail(const std::string& reason) {
 }
 
 void MarketDataWalWorker::drain_abandoned(const std::string& reason) {
-    WriterState& st = *state_;
     while (std::optional<WriterCommand> command = receiver_.try_recv()) {
         if (auto* n = std::get_if<NormalizedCommand>(&*command)) {
-            st.queue_depth.fetch_sub(1);
-            st.queued_payload_bytes.fetch_sub(n->reserved_bytes);
+            take(n->reserved_bytes);
             abandon(1, n->reserved_bytes);
         } else if (auto* a = std::get_if<AppendCommand>(&*command)) {
-            st.queue_depth.fetch_sub(1);
-            st.queued_payload_bytes.fetch_sub(a->payload.size());
+            take(a->payload.size());
             abandon(1, a->payload.size());
         } else if (auto* f = std::get_if<FlushCommand>(&*command)) {
             (void)f->reply.send(Unexpected(MarketDataWriterControlError::persistence(reason)));
@@ -182,6 +190,7 @@ void MarketDataWalWorker::drain_abandoned(const std::string& reason) {
             (void)s.reply.send(Unexpected(MarketDataWriterControlError::persistence(reason)));
         }
     }
+    release_taken();
 }
 
 void MarketDataWalWorker::wait_for_admissions() const {
@@ -268,7 +277,22 @@ void MarketDataWalWorker::abandon_staged() {
     }
 }
 
+void MarketDataWalWorker::take(std::uint64_t bytes) {
+    ++taken_records_;
+    taken_bytes_ += bytes;
+}
+
+void MarketDataWalWorker::release_taken() {
+    if (taken_records_ > 0) {
+        state_->queue_depth.fetch_sub(taken_records_);
+        state_->queued_payload_bytes.fetch_sub(taken_bytes_);
+        taken_records_ = 0;
+        taken_bytes_ = 0;
+    }
+}
+
 void MarketDataWalWorker::finish() {
+    release_taken();
     abandon_staged();
     log_.reset();
     state_->accepting.store(false);

@@ -42,7 +42,8 @@ class MarketDataWalWorker {
     };
 
     void loop();
-    Step handle(WriterCommand& command);
+    // `release_now` gives the command's queue slot and bytes back before it is written.
+    Step handle(WriterCommand& command, bool release_now);
     Step append(std::uint16_t kind, std::uint64_t sequence_1, std::uint64_t sequence_2,
                 std::uint64_t ts_exchange_ns, std::uint64_t ts_recv_ns,
                 std::span<const std::uint8_t> payload, std::uint64_t bytes);
@@ -55,6 +56,9 @@ class MarketDataWalWorker {
     void reconcile();
     void abandon(std::uint64_t records, std::uint64_t bytes);
     void abandon_staged();
+    // Records received but whose queue slot and bytes are not yet given back to producers.
+    void take(std::uint64_t bytes);
+    void release_taken();
     void finish();
 
     std::unique_ptr<SegmentedMarketDataWal> log_;
@@ -66,6 +70,8 @@ class MarketDataWalWorker {
     std::uint64_t last_written_ = 0;
     std::uint64_t last_durable_ = 0;
     SegmentedMarketDataWalCounters seen_;  // log counters already reflected in the state
+    std::uint64_t taken_records_ = 0;
+    std::uint64_t taken_bytes_ = 0;
 };
 
 }  // namespace qx::persist
