@@ -528,6 +528,48 @@ QX_API qx_status_t qx_validate_signal_replay_json(
 
 /* @@QX_SECTION persistence @@ */
 
+/*
+ * Market-data write-ahead log of an engine: every processed event is queued, without blocking,
+ * for a background writer thread that appends it to numbered segment files under root_dir.
+ * Zero fields select the defaults: segment_target_bytes 268435456, max_payload_bytes 8388608,
+ * queue_capacity 4096, queued_payload_capacity 67108864, thread_name "quorix-market-data-wal".
+ * sync_mode: 0 on seal, 1 never, 2 every record, 3 every sync_every_records records (non-zero).
+ * failure_action decides what a refused event means: 0 mark degraded, 1 stop market data (the
+ * event fails and later events are refused), 2 stop trading (reported in blocks_trading),
+ * 3 fail closed (as 1), 4 switch to memory-only operation.
+ */
+typedef struct qx_market_data_wal_config_t {
+    const char* root_dir; /* required (blank counts as absent) */
+    uint64_t segment_target_bytes;
+    uint64_t max_payload_bytes;
+    uint32_t sync_mode;
+    uint64_t sync_every_records;
+    uint8_t sync_manifest; /* non-zero: sync the manifest before it replaces the old one */
+    uint32_t queue_capacity;
+    uint64_t queued_payload_capacity;
+    uint32_t failure_action;
+    const char* thread_name; /* optional */
+} qx_market_data_wal_config_t;
+
+/* 1: engine or config NULL, root_dir absent, sync_mode or failure_action invalid. 2: the engine
+ * already has persistence. 3: the log cannot be opened (an unclean root included) or the writer
+ * cannot be started; the engine then stays without persistence. */
+QX_API qx_status_t qx_configure_market_data_wal(qx_engine_t* engine,
+                                                const qx_market_data_wal_config_t* config);
+
+/* Waits until everything queued so far is written and synced. 1: NULL. 2: no persistence.
+ * 3: the flush failed. */
+QX_API qx_status_t qx_flush_market_data_wal(qx_engine_t* engine);
+
+/* The persistence document (returned string). 1: a NULL argument. */
+QX_API qx_status_t qx_get_market_data_persistence_health_json(const qx_engine_t* engine,
+                                                              char** out_json, uint32_t* out_len);
+
+/* Shuts the writer down (syncing what it holds) and removes the persistence from the engine.
+ * 1: NULL. 0 also when nothing is configured. 3: the shutdown reported an error (the
+ * persistence is removed all the same). */
+QX_API qx_status_t qx_shutdown_market_data_wal(qx_engine_t* engine);
+
 /* @@QX_SECTION execution @@ */
 
 /*

@@ -25,6 +25,17 @@ static void check_layouts(void) {
     CHECK_LAYOUT(qx_symbol_ref_t, symbol, 8);
     CHECK_LAYOUT(qx_symbol_ref_t, depth_levels, 16);
     /* @@QX_ABI_LAYOUTS@@ later record layouts are checked here */
+    CHECK(sizeof(qx_market_data_wal_config_t) == 72);
+    CHECK_LAYOUT(qx_market_data_wal_config_t, root_dir, 0);
+    CHECK_LAYOUT(qx_market_data_wal_config_t, segment_target_bytes, 8);
+    CHECK_LAYOUT(qx_market_data_wal_config_t, max_payload_bytes, 16);
+    CHECK_LAYOUT(qx_market_data_wal_config_t, sync_mode, 24);
+    CHECK_LAYOUT(qx_market_data_wal_config_t, sync_every_records, 32);
+    CHECK_LAYOUT(qx_market_data_wal_config_t, sync_manifest, 40);
+    CHECK_LAYOUT(qx_market_data_wal_config_t, queue_capacity, 44);
+    CHECK_LAYOUT(qx_market_data_wal_config_t, queued_payload_capacity, 48);
+    CHECK_LAYOUT(qx_market_data_wal_config_t, failure_action, 56);
+    CHECK_LAYOUT(qx_market_data_wal_config_t, thread_name, 64);
 
     CHECK(sizeof(qx_engine_config_t) == 64);
     CHECK_LAYOUT(qx_engine_config_t, instance_id, 0);

@@ -167,10 +167,13 @@ bool read_jsonl_input(const std::string& path, Input& input, std::string& error)
         error = "no such file or directory: " + path;
         return false;
     }
+    return true;
+}
+
+void sort_by_receive_time(Input& input) {
     std::stable_sort(
         input.events.begin(), input.events.end(),
         [](const ReplayEvent& a, const ReplayEvent& b) { return a.ts_recv_ns < b.ts_recv_ns; });
-    return true;
 }
 
 }  // namespace replay

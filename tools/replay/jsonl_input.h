@@ -26,4 +26,7 @@ struct Input {
 // `error`.
 bool read_jsonl_input(const std::string& path, Input& input, std::string& error);
 
+// Orders the events of all inputs by receive time; equal times keep their reading order.
+void sort_by_receive_time(Input& input);
+
 }  // namespace replay

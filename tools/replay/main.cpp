@@ -13,10 +13,14 @@
 #include "replay/jsonl_input.h"
 #include "replay/replay_options.h"
 #include "replay/summary.h"
+#include "replay/wal_input.h"
 
 namespace {
 
 using replay::Input;
+
+// Events recorded into a write-ahead log between two flushes.
+constexpr uint32_t kRecordChunk = 16384;
 using replay::ReplayEvent;
 
 // A private working directory for the engine's audit log, removed at exit.
@@ -69,11 +73,14 @@ int main(int argc, char** argv) {
 
     Input input;
     for (const std::string& path : options.inputs) {
-        if (!replay::read_jsonl_input(path, input, error)) {
+        const bool ok = replay::is_wal_root(path) ? replay::read_wal_input(path, input, error)
+                                                  : replay::read_jsonl_input(path, input, error);
+        if (!ok) {
             std::fprintf(stderr, "qx-replay: %s\n", error.c_str());
             return 1;
         }
     }
+    replay::sort_by_receive_time(input);
     const bool progress = !options.quiet && ::isatty(STDERR_FILENO);
     if (!options.quiet) {
         std::printf("%s: %zu events for %zu instruments\n", qx_build_info(), input.events.size(),
@@ -104,6 +111,21 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    if (!options.record_wal.empty()) {
+        qx_market_data_wal_config_t wal{};
+        wal.root_dir = options.record_wal.c_str();
+        wal.sync_mode = 0;  // sync as segments seal; the final shutdown syncs the rest
+        // Admission never blocks, so a replay running faster than the disk would lose records
+        // to a full queue: give the queue room and flush between chunks of events.
+        wal.queue_capacity = kRecordChunk * 2;
+        if ((status = qx_configure_market_data_wal(engine, &wal)) != QX_STATUS_OK) {
+            std::fprintf(stderr, "qx-replay: cannot record into %s (status %d)\n",
+                         options.record_wal.c_str(), status);
+            qx_engine_destroy(engine);
+            return 1;
+        }
+    }
+
     replay::RunFigures figures;
     figures.skipped_rows = input.skipped_rows;
     const std::size_t total = input.events.size();
@@ -114,6 +136,11 @@ int main(int argc, char** argv) {
             ++figures.refused;
         }
         ++figures.events;
+        if (!options.record_wal.empty() && figures.events % kRecordChunk == 0 &&
+            qx_flush_market_data_wal(engine) != QX_STATUS_OK) {
+            std::fprintf(stderr, "qx-replay: the write-ahead log could not be flushed\n");
+            ++figures.refused;
+        }
         if (progress && (i % step == 0 || i + 1 == total)) {
             std::fprintf(stderr, "\r  replaying: %zu / %zu events (%3zu%%)", i + 1, total,
                          (i + 1) * 100 / total);
@@ -125,7 +152,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "\n");
     }
 
+    if (!options.record_wal.empty() && qx_flush_market_data_wal(engine) != QX_STATUS_OK) {
+        std::fprintf(stderr, "qx-replay: the write-ahead log could not be flushed\n");
+        ++figures.refused;
+    }
     const auto summary = replay::build_summary(engine, input.instruments, figures);
+    if (!options.record_wal.empty() && qx_shutdown_market_data_wal(engine) != QX_STATUS_OK) {
+        std::fprintf(stderr, "qx-replay: the write-ahead log reported an error at shutdown\n");
+        ++figures.refused;
+    }
     qx_engine_stop(engine);
     qx_engine_destroy(engine);
 

@@ -11,13 +11,16 @@ const char* usage_text() {
            "summary per instrument.\n"
            "\n"
            "INPUT is a JSON-lines store directory (<root>/<venue>/<symbol>/trades.jsonl and\n"
-           "book.jsonl) or a combined .jsonl file whose rows also carry \"venue\" and\n"
-           "\"symbol\". Events of all inputs are merged by receive time.\n"
+           "book.jsonl), a combined .jsonl file whose rows also carry \"venue\" and\n"
+           "\"symbol\", or a market-data write-ahead-log segment root. Events of all inputs\n"
+           "are merged by receive time.\n"
            "\n"
            "options:\n"
            "  --config FILE   engine configuration file (TOML or JSON); by default the engine\n"
            "                  runs with built-in settings and a private, temporary audit log\n"
            "  --json FILE     also write the summary as JSON to FILE ('-' for stdout)\n"
+           "  --record-wal DIR  record the replayed events into a market-data write-ahead log\n"
+           "                  at DIR (which must be empty or a clean log)\n"
            "  --quiet         no progress and no text summary\n"
            "  -h, --help      this text\n";
 }
@@ -41,6 +44,10 @@ bool parse_options(int argc, char** argv, Options& options, std::string& error) 
             }
         } else if (arg == "--json") {
             if (!value(options.json_out)) {
+                return false;
+            }
+        } else if (arg == "--record-wal") {
+            if (!value(options.record_wal)) {
                 return false;
             }
         } else if (arg == "--quiet") {

@@ -10,6 +10,7 @@ struct Options {
     std::vector<std::string> inputs;  // store directories or combined .jsonl files
     std::string config_path;          // engine configuration file; empty: a private one
     std::string json_out;             // write the summary as JSON here when set
+    std::string record_wal;           // record the replay into a write-ahead log here when set
     bool quiet = false;               // no progress, no text summary
     bool help = false;
 };

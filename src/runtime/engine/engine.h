@@ -23,6 +23,7 @@
 #include "runtime/engine/audit_log.h"
 #include "runtime/engine/health_state.h"
 #include "runtime/engine/instrument_state.h"
+#include "runtime/engine/market_data_persistence.h"
 #include "runtime/engine/poll_settings.h"
 #include "runtime/engine/quality_flags.h"
 #include "runtime/engine/runtime_error.h"
@@ -110,8 +111,24 @@ class Engine {
     std::string metrics_json() const;
     std::string adapter_status_json() const;
     std::string signal_metrics_json() const;
-    // The fixed document of market-data persistence while none is configured.
+    // The market-data persistence document (its fixed disabled form while none is set up).
     std::string market_data_persistence_json() const;
+
+    // ---- market-data write-ahead log ----
+    const RuntimeMarketDataPersistence* market_data_persistence() const noexcept {
+        return persistence_.get();
+    }
+    // Installs a persistence (the caller has checked that none is set) and refreshes health.
+    void install_market_data_persistence(std::unique_ptr<RuntimeMarketDataPersistence> p);
+    // Detaches the persistence; the engine has none afterwards.
+    std::unique_ptr<RuntimeMarketDataPersistence> detach_market_data_persistence() {
+        return std::move(persistence_);
+    }
+    RuntimeMarketDataPersistence* market_data_persistence_mut() noexcept {
+        return persistence_.get();
+    }
+    // Queues the event for the write-ahead log under the persistence's failure policy.
+    RuntimeResult<> persist_normalized_event(const RawEvent& event, QualityFlags flags);
 
     // Stores the flags as current and bumps health_seq when the health fingerprint changed.
     void update_health_state(QualityFlags flags);
@@ -162,7 +179,7 @@ class Engine {
     HealthFingerprint fingerprint(bool breaker_open) const;
     bool breaker_open_now() const;
     // Whether market-data persistence reports itself degraded (never while none is set up).
-    bool persistence_degraded() const noexcept { return false; }
+    bool persistence_degraded() const { return persistence_ && persistence_->health().degraded; }
 
     // Adapter health and the summary values derived from it when a document is built.
     struct HealthView {
@@ -177,6 +194,9 @@ class Engine {
     AuditLog audit_;
     std::unique_ptr<MarketDataAdapter> adapter_;
     std::unique_ptr<persist::RollingStore> store_;
+    // Declared after the members the pipeline uses, so it is released (and its writer joined)
+    // before them.
+    std::unique_ptr<RuntimeMarketDataPersistence> persistence_;
     DeltaMomentumSignal signal_;
     AnalyticsConfig analytics_config_;
 

@@ -42,7 +42,13 @@ HealthFingerprint Engine::fingerprint(bool breaker_open) const {
     f.breaker_open = breaker_open;
     f.consecutive_failures = breaker_.consecutive_failures;
     f.opened_count = breaker_.opened_count;
-    // Market-data persistence values stay at their "not configured" form until a log is set.
+    if (persistence_) {
+        const MarketDataPersistenceHealth h = persistence_->health();
+        f.persistence_enabled = h.enabled;
+        f.persistence_degraded = h.degraded;
+        f.persistence_lost_records = h.lost_records;
+        f.persistence_last_error = h.last_error.value_or(std::string());
+    }
     return f;
 }
 
@@ -61,7 +67,7 @@ void Engine::update_health_state(QualityFlags flags) {
 }
 
 std::string Engine::market_data_persistence_json() const {
-    return disabled_market_data_persistence_json();
+    return format_runtime_market_data_persistence_json(persistence_.get());
 }
 
 Engine::HealthView Engine::health_view() const {

@@ -103,10 +103,28 @@ RuntimeResult<> Engine::ingest(const RawEvent& event, const SymbolId& symbol,
 
 RuntimeResult<> Engine::process_event(const RawEvent& event, QualityFlags flags,
                                       InstrumentState& state) {
-    if (const BookUpdate* update = event.as_book()) {
-        return process_book(*update, flags, state);
+    if (persistence_ && persistence_->blocks_market_data()) {
+        return Unexpected(
+            RuntimeError::io("market-data persistence safety policy blocks event processing"));
     }
-    return process_trade(*event.as_trade(), flags, state);
+    auto done = event.as_book() ? process_book(*event.as_book(), flags, state)
+                                : process_trade(*event.as_trade(), flags, state);
+    if (!done) {
+        return done;
+    }
+    return persist_normalized_event(event, flags);
+}
+
+RuntimeResult<> Engine::persist_normalized_event(const RawEvent& event, QualityFlags flags) {
+    if (!persistence_) {
+        return {};
+    }
+    return persistence_->persist_event(event, flags);
+}
+
+void Engine::install_market_data_persistence(std::unique_ptr<RuntimeMarketDataPersistence> p) {
+    persistence_ = std::move(p);
+    update_health_state(current_flags_);
 }
 
 RuntimeResult<> Engine::process_book(const BookUpdate& update, QualityFlags /*flags*/,
