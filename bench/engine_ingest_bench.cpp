@@ -91,6 +91,37 @@ void BM_Trade(benchmark::State& state) {
 }
 BENCHMARK(BM_Trade)->Arg(1)->Arg(100)->Arg(10000);
 
+// The same trades with the market-data write-ahead log configured (sync never); the writer is
+// flushed outside the timed region whenever half its queue may be in use.
+void BM_TradeWithWal(benchmark::State& state) {
+    BenchEngine b(1);
+    const std::string root = b.dir + "/wal";
+    qx_market_data_wal_config_t wal{};
+    wal.root_dir = root.c_str();
+    wal.sync_mode = 1;
+    wal.queue_capacity = 1u << 16;
+    qx_configure_market_data_wal(b.engine, &wal);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const qx_trade_t t{{"BENCH", b.symbols[0].c_str(), 0},
+                           1000 + static_cast<int64_t>(i % 3),
+                           5,
+                           static_cast<uint32_t>(i & 1),
+                           0,
+                           1,
+                           2};
+        benchmark::DoNotOptimize(qx_ingest_trade(b.engine, &t, 0));
+        if (++i % 16384 == 0) {
+            state.PauseTiming();
+            qx_flush_market_data_wal(b.engine);
+            state.ResumeTiming();
+        }
+    }
+    qx_shutdown_market_data_wal(b.engine);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_TradeWithWal);
+
 void BM_Poll1000(benchmark::State& state) {
     BenchEngine b(10);
     auto& mock = static_cast<qx::MockAdapter&>(b.engine->engine->adapter_for_testing());

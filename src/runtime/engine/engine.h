@@ -153,8 +153,7 @@ class Engine {
     std::uint64_t now_ns() const { return clock_ ? clock_() : unix_ts_nanos_(); }
     static std::uint64_t unix_ts_nanos_();
 
-    using InstrumentMap =
-        std::unordered_map<SymbolId, std::unique_ptr<InstrumentState>, SymbolIdHash, SymbolIdEq>;
+    using InstrumentMap = std::unordered_map<SymbolId, InstrumentState, SymbolIdHash, SymbolIdEq>;
     InstrumentState& state_for(const SymbolId& symbol);
     InstrumentState* find_mutable(SymbolView symbol);
 

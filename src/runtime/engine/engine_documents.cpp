@@ -47,10 +47,10 @@ std::string Engine::signal_metrics_json() const {
     std::uint64_t flagged = 0;
     std::uint64_t confidence_sum = 0;
     for (const auto& [id, state] : instruments_) {
-        if (!state->signal) {
+        if (!state.signal) {
             continue;
         }
-        const SignalSnapshot& s = *state->signal;
+        const SignalSnapshot& s = *state.signal;
         const auto index = static_cast<std::size_t>(s.state);
         if (index < 4) {
             ++by_state[index];

@@ -11,19 +11,21 @@ constexpr std::string_view kBlockedReason = "blocked_by_quality_gate";
 
 const InstrumentState* Engine::find(SymbolView symbol) const {
     const auto it = instruments_.find(symbol);
-    return it == instruments_.end() ? nullptr : it->second.get();
+    return it == instruments_.end() ? nullptr : &it->second;
 }
 
 InstrumentState* Engine::find_mutable(SymbolView symbol) {
     const auto it = instruments_.find(symbol);
-    return it == instruments_.end() ? nullptr : it->second.get();
+    return it == instruments_.end() ? nullptr : &it->second;
 }
 
 InstrumentState& Engine::state_for(const SymbolId& symbol) {
     if (const auto it = instruments_.find(symbol.view()); it != instruments_.end()) {
-        return *it->second;
+        return it->second;
     }
-    return *instruments_.emplace(symbol, std::make_unique<InstrumentState>()).first->second;
+    // Values of an unordered map keep their address when it rehashes, so references handed
+    // out here stay valid while later instruments are added.
+    return instruments_.try_emplace(symbol).first->second;
 }
 
 void Engine::note_created(InstrumentState& state, bool was_tracked) {
