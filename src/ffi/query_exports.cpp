@@ -37,6 +37,20 @@ qx_status_t query(const qx_engine_t* engine, const qx_symbol_ref_t* symbol, void
     });
 }
 
+// A trade-flow query: "{}" without an accumulator, otherwise `write(accumulator, out)`.
+template <typename Write>
+qx_status_t accumulator_query(const qx_engine_t* engine, const qx_symbol_ref_t* symbol, void* buf,
+                              uint32_t* len, Write&& write) {
+    return query(engine, symbol, buf, len,
+                 [&](const InstrumentState* s, qx::SymbolView, std::string& out) {
+                     if (s == nullptr || !s->accumulator) {
+                         out = "{}";
+                         return;
+                     }
+                     write(*s->accumulator, out);
+                 });
+}
+
 void write_lob_features(std::string& out, const qx::LobFeatures& f) {
     JsonWriter w(out);
     w.begin_object();
@@ -167,54 +181,37 @@ QX_API qx_status_t qx_compute_weighted_average_price(const qx_engine_t* engine,
 QX_API qx_status_t qx_get_analytics_snapshot(const qx_engine_t* engine,
                                              const qx_symbol_ref_t* symbol, void* buf,
                                              uint32_t* len) {
-    return query(engine, symbol, buf, len,
-                 [](const InstrumentState* s, qx::SymbolView, std::string& out) {
-                     if (s == nullptr || !s->accumulator) {
-                         out = "{}";
-                         return;
-                     }
-                     qx::append_analytics_snapshot_json(out, s->accumulator->snapshot());
-                 });
+    return accumulator_query(engine, symbol, buf, len,
+                             [](const qx::AnalyticsAccumulator& a, std::string& out) {
+                                 qx::append_analytics_snapshot_json(out, a.snapshot());
+                             });
 }
 
 QX_API qx_status_t qx_get_derived_analytics_snapshot(const qx_engine_t* engine,
                                                      const qx_symbol_ref_t* symbol, void* buf,
                                                      uint32_t* len) {
-    return query(
-        engine, symbol, buf, len, [](const InstrumentState* s, qx::SymbolView, std::string& out) {
-            if (s == nullptr || !s->accumulator) {
-                out = "{}";
-                return;
-            }
-            qx::append_derived_analytics_json_doc(out, s->accumulator->derived_analytics());
-        });
+    return accumulator_query(engine, symbol, buf, len,
+                             [](const qx::AnalyticsAccumulator& a, std::string& out) {
+                                 qx::append_derived_analytics_json_doc(out, a.derived_analytics());
+                             });
 }
 
 QX_API qx_status_t qx_get_session_candle_snapshot(const qx_engine_t* engine,
                                                   const qx_symbol_ref_t* symbol, void* buf,
                                                   uint32_t* len) {
-    return query(engine, symbol, buf, len,
-                 [](const InstrumentState* s, qx::SymbolView, std::string& out) {
-                     if (s == nullptr || !s->accumulator) {
-                         out = "{}";
-                         return;
-                     }
-                     qx::append_session_candle_json(out, s->accumulator->session_candle());
-                 });
+    return accumulator_query(engine, symbol, buf, len,
+                             [](const qx::AnalyticsAccumulator& a, std::string& out) {
+                                 qx::append_session_candle_json(out, a.session_candle());
+                             });
 }
 
 QX_API qx_status_t qx_get_interval_candle_snapshot(const qx_engine_t* engine,
                                                    const qx_symbol_ref_t* symbol,
                                                    uint64_t window_ns, void* buf, uint32_t* len) {
-    return query(engine, symbol, buf, len,
-                 [&](const InstrumentState* s, qx::SymbolView, std::string& out) {
-                     if (s == nullptr || !s->accumulator) {
-                         out = "{}";
-                         return;
-                     }
-                     qx::append_interval_candle_json(
-                         out, s->accumulator->interval_candle_snapshot(window_ns));
-                 });
+    return accumulator_query(
+        engine, symbol, buf, len, [&](const qx::AnalyticsAccumulator& a, std::string& out) {
+            qx::append_interval_candle_json(out, a.interval_candle_snapshot(window_ns));
+        });
 }
 
 QX_API qx_status_t qx_get_signal_snapshot(const qx_engine_t* engine, const qx_symbol_ref_t* symbol,

@@ -23,6 +23,15 @@ void optional_u64(JsonWriter& w, const std::optional<std::uint64_t>& v) {
     }
 }
 
+// The five circuit-breaker members shared by the health and metrics documents.
+void write_circuit_breaker_fields(JsonWriter& w, const CircuitBreakerState& b, bool open) {
+    w.key("circuit_breaker_enabled").boolean(b.failure_threshold != 0);
+    w.key("circuit_breaker_open").boolean(open);
+    w.key("circuit_breaker_consecutive_failures").u64(b.consecutive_failures);
+    w.key("circuit_breaker_opened_count").u64(b.opened_count);
+    w.key("circuit_breaker_cooldown_ms").u64(b.cooldown_ms);
+}
+
 }  // namespace
 
 bool Engine::breaker_open_now() const {
@@ -120,11 +129,7 @@ void Engine::append_health_json(std::string& out) const {
     w.key("max_events_per_poll");
     optional_u64(w, max_per_poll_);
     w.key("backpressure_dropped_events").u64(dropped_events_);
-    w.key("circuit_breaker_enabled").boolean(breaker_.failure_threshold != 0);
-    w.key("circuit_breaker_open").boolean(breaker_open);
-    w.key("circuit_breaker_consecutive_failures").u64(breaker_.consecutive_failures);
-    w.key("circuit_breaker_opened_count").u64(breaker_.opened_count);
-    w.key("circuit_breaker_cooldown_ms").u64(breaker_.cooldown_ms);
+    write_circuit_breaker_fields(w, breaker_, breaker_open);
     w.key("market_data_persistence").raw(market_data_persistence_json());
     w.end_object();
 }
@@ -264,11 +269,7 @@ std::string Engine::metrics_json() const {
     w.key("max_events_per_poll");
     optional_u64(w, max_per_poll_);
     w.key("backpressure_dropped_events").u64(dropped_events_);
-    w.key("circuit_breaker_enabled").boolean(breaker_.failure_threshold != 0);
-    w.key("circuit_breaker_open").boolean(breaker_open);
-    w.key("circuit_breaker_consecutive_failures").u64(breaker_.consecutive_failures);
-    w.key("circuit_breaker_opened_count").u64(breaker_.opened_count);
-    w.key("circuit_breaker_cooldown_ms").u64(breaker_.cooldown_ms);
+    write_circuit_breaker_fields(w, breaker_, breaker_open);
     w.key("adapters").begin_array().raw(adapter_status_json()).end_array();
     w.end_object();
     return std::move(w).take();
