@@ -406,6 +406,146 @@ QX_API qx_status_t qx_execution_metrics(const qx_execution_engine_t* engine,
 
 /* @@QX_SECTION execution algorithms @@ */
 
+/*
+ * TWAP algorithm: slices one parent order into child orders released evenly over a time
+ * window. The algorithm sends nothing itself. Per slice the host calls plan, submits the
+ * proposed child (for instance with qx_execution_submit_order), then commits the plan (or
+ * discards it if the child was not sent), and reports each execution of the child with
+ * qx_execution_twap_algo_record_execution.
+ *
+ * The window [start_ns, end_ns) is cut into ceil((end_ns - start_ns) / slice_interval_ns)
+ * slices; the first is due at start_ns, the next at start_ns + slice_interval_ns, and all are
+ * due at or after end_ns. By a moment with D of T slices due the released quantity may reach
+ * ceil(quantity x D / T). One child carries at most max_child_qty; a child below
+ * min_child_qty waits unless it completes the parent or the window has ended. Missed slices
+ * are caught up by the next plans. Quantity of a rejected or canceled child stays released and
+ * is not planned again.
+ *
+ * Text rules are those of the execution records above.
+ */
+
+/* One TWAP algorithm over one parent order. */
+typedef struct qx_twap_algo qx_twap_algo_t;
+
+/*
+ * The parent order (128 bytes). parent_order_id (<= 40), account, route (<= 32 each), venue
+ * (<= 16) and symbol (<= 32) are required; tag (<= 32) is optional. side 1..2, order_type
+ * 1..4, time_in_force 1..5. Needs start_ns < end_ns, 0 < min_child_qty <= max_child_qty,
+ * quantity > 0, the prices the order type needs positive (Limit: limit_price, Stop:
+ * stop_price, StopLimit: both) and slice_interval_ns > 0. Children copy account, route, tag,
+ * venue, symbol, side, order_type, time_in_force and both prices.
+ */
+typedef struct qx_twap_parent_order_t {
+    const char* parent_order_id;
+    const char* account;
+    const char* route;
+    const char* tag;
+    const char* venue;
+    const char* symbol;
+    uint32_t side;
+    uint32_t order_type;
+    uint32_t time_in_force;
+    int64_t quantity;
+    int64_t limit_price;
+    int64_t stop_price;
+    uint64_t start_ns;
+    uint64_t end_ns;
+    int64_t min_child_qty;
+    int64_t max_child_qty;
+    uint64_t slice_interval_ns;
+} qx_twap_parent_order_t;
+
+/*
+ * A proposed child order (336 bytes). With has_plan 1 the fields form the child's order
+ * request (client_order_id and ts_ns as given to the plan call, origin_ts_ns 0 when
+ * submitted); planned_at_ns is the now_ns the plan was made for. With has_plan 0 every byte
+ * of the record is 0.
+ */
+typedef struct qx_twap_child_plan_t {
+    char slice_id[41];
+    char parent_order_id[41];
+    char client_order_id[41];
+    char account[33];
+    char route[33];
+    char tag[33];
+    char venue[17];
+    char symbol[33];
+    uint32_t side;
+    uint32_t order_type;
+    uint32_t time_in_force;
+    int64_t quantity;
+    int64_t limit_price;
+    int64_t stop_price;
+    uint64_t planned_at_ns;
+    uint64_t ts_ns;
+    uint8_t has_plan;
+} qx_twap_child_plan_t;
+
+/*
+ * The algorithm's account (56 bytes): total_qty is the parent's quantity; released_qty the sum
+ * of committed children; filled_qty the reported fills, capped at total_qty; outstanding_qty
+ * released quantity not yet filled or ended; rejected_children and terminal_children count
+ * reported executions with status Rejected and with any terminal status (Filled, Canceled,
+ * Rejected, Expired); has_pending is 1 while a plan awaits commit or discard.
+ */
+typedef struct qx_twap_progress_t {
+    int64_t total_qty;
+    int64_t released_qty;
+    int64_t filled_qty;
+    int64_t outstanding_qty;
+    uint64_t rejected_children;
+    uint64_t terminal_children;
+    uint8_t has_pending;
+} qx_twap_progress_t;
+
+/*
+ * Creates an algorithm over the parent order. 0 with *out set; 1 when request or out is NULL,
+ * a field is invalid or the parent breaks a rule above (*out is then NULL when out is not).
+ */
+QX_API qx_status_t qx_execution_twap_algo_create(const qx_twap_parent_order_t* request,
+                                                 qx_twap_algo_t** out);
+
+/* Releases the algorithm. NULL is ignored. */
+QX_API void qx_execution_twap_algo_destroy(qx_twap_algo_t* algo);
+
+/*
+ * Plans the child due at now_ns. slice_id and client_order_id are required identifiers
+ * (<= 40 each). When a plan is pending: with the same two identifiers it is written again
+ * unchanged (now_ns and ts_ns are ignored), with others the call returns 2 and out is
+ * untouched. Otherwise the due child becomes the pending plan and is written to out; when
+ * nothing is due (before start_ns, parent filled, target already released, child held back
+ * below min_child_qty) out is all zeros. 0; 1 for a NULL algo or out, an invalid identifier
+ * or a parent or progress the planner refuses (out untouched); 2 as above.
+ */
+QX_API qx_status_t qx_execution_twap_algo_plan(qx_twap_algo_t* algo, uint64_t now_ns,
+                                               const char* slice_id, const char* client_order_id,
+                                               uint64_t ts_ns, qx_twap_child_plan_t* out);
+
+/*
+ * Counts the pending plan's quantity as released and outstanding and drops the plan. 0; 1 for
+ * NULL; 2 when no plan is pending or releasing it would exceed the total (the plan stays
+ * pending).
+ */
+QX_API qx_status_t qx_execution_twap_algo_commit_pending(qx_twap_algo_t* algo);
+
+/* Drops the pending plan; the progress is unchanged. 0; 1 for NULL; 2 when none is pending. */
+QX_API qx_status_t qx_execution_twap_algo_discard_pending(qx_twap_algo_t* algo);
+
+/* Copies the progress. 0; 1 for a NULL argument. */
+QX_API qx_status_t qx_execution_twap_algo_progress(const qx_twap_algo_t* algo,
+                                                   qx_twap_progress_t* out);
+
+/*
+ * Reports one execution of a child: a positive last_qty is added to filled_qty (capped at the
+ * total) and taken from outstanding_qty; a terminal status (4 Filled, 6 Canceled, 9 Rejected,
+ * 10 Expired) counts the child as ended and lowers outstanding_qty to at most leaves_qty
+ * (negative leaves counting as 0). Executions are not matched to a particular child. 0; 1 for
+ * NULL, a negative last_qty or a status outside 1..12 (nothing changes).
+ */
+QX_API qx_status_t qx_execution_twap_algo_record_execution(qx_twap_algo_t* algo,
+                                                           int64_t last_qty, int64_t leaves_qty,
+                                                           uint32_t status);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif
