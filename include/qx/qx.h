@@ -404,6 +404,114 @@ QX_API qx_status_t qx_execution_health(const qx_execution_engine_t* engine,
 QX_API qx_status_t qx_execution_metrics(const qx_execution_engine_t* engine,
                                         qx_execution_metrics_t* out);
 
+/*
+ * Worker-thread execution engine: the same engine with the simulated venue, run by a worker
+ * thread of its own (named "quorix-execution-worker"; the system shows "quorix-exec-wkr").
+ * Commands (submit, amend, cancel, poll, stop) are queued without blocking and executed by
+ * the worker in queue order; each executed command yields one report, received in the same
+ * order with qx_execution_concurrent_try_recv_report. The engine is started on creation.
+ *
+ * Command ids: every queuing attempt of a convertible command takes the next id from a
+ * counter that starts at 1, also when queuing then fails (so ids of queued commands increase
+ * but may skip values). The id is stored in *command_id on success when command_id is not
+ * NULL. Several threads may queue at once and get distinct ids.
+ *
+ * Queuing statuses: 0; 1 for a NULL handle or request or a record that cannot be converted
+ * (no id taken); 5 when the command queue is full (nothing queued); 2 when the worker is
+ * gone (after a stop has been executed, or the worker ended).
+ *
+ * Once a stop has been executed, commands queued behind it are dropped without a report, and
+ * after its report has been taken try_recv_report returns 2.
+ */
+
+/* One worker-thread execution engine. */
+typedef struct qx_concurrent_execution_engine qx_concurrent_execution_engine_t;
+
+/*
+ * Queue capacities (12 bytes). A zero field means 1024 for command_capacity and
+ * report_capacity and 32 for event_capacity; without a record the capacities are 1024, 1024
+ * and 64. event_capacity is the most events one command may produce before it fails with
+ * status 5. The storage of both queues is reserved at creation; a queue of more than 1 GiB
+ * of storage (about 3 million commands or 20 million reports), or one the system cannot
+ * give, makes creation fail with 1.
+ */
+typedef struct qx_concurrent_engine_config_t {
+    uint32_t command_capacity;
+    uint32_t report_capacity;
+    uint32_t event_capacity;
+} qx_concurrent_engine_config_t;
+
+/*
+ * One executed command's report (24 bytes). kind: 1 Submit, 2 Cancel, 3 Amend, 4 Poll, 6 Stop.
+ * status: 0 when the command succeeded, else its status as for the execution engine's
+ * functions (2 route or order not found, 7 risk rejection with its Rejected event, ...).
+ * event_count: the number of events the command produced.
+ */
+typedef struct qx_execution_command_report_t {
+    uint64_t command_id;
+    uint32_t kind;
+    uint32_t status;
+    uint32_t event_count;
+} qx_execution_command_report_t;
+
+/*
+ * Creates the engine over count routes (as qx_execution_engine_create_multi), starts the
+ * worker and waits until it has started the engine. config may be NULL. 0 with *out set; 1
+ * when routes or out is NULL, count is 0, a route record is invalid or a queue cannot be
+ * reserved; 2 when the worker thread cannot be started or ends before it is ready. *out is
+ * written only on success.
+ */
+QX_API qx_status_t qx_execution_concurrent_engine_create_multi(
+    const qx_route_config_t* routes, uint32_t count, const qx_concurrent_engine_config_t* config,
+    qx_concurrent_execution_engine_t** out);
+
+/*
+ * Stops the worker and releases the engine; reports not taken are dropped. Always completes,
+ * also when the report queue is full. NULL is ignored.
+ */
+QX_API void qx_execution_concurrent_engine_destroy(qx_concurrent_execution_engine_t* engine);
+
+/* Queues a new order (record rules as qx_execution_submit_order). Statuses above. */
+QX_API qx_status_t qx_execution_concurrent_submit_order(qx_concurrent_execution_engine_t* engine,
+                                                        const qx_order_request_t* request,
+                                                        uint64_t* command_id);
+
+/* Queues an amend (record rules as qx_execution_amend_order). Statuses above. */
+QX_API qx_status_t qx_execution_concurrent_amend_order(qx_concurrent_execution_engine_t* engine,
+                                                       const qx_amend_request_t* request,
+                                                       uint64_t* command_id);
+
+/* Queues a cancel (record rules as qx_execution_cancel_order). Statuses above. */
+QX_API qx_status_t qx_execution_concurrent_cancel_order(qx_concurrent_execution_engine_t* engine,
+                                                        const qx_cancel_request_t* request,
+                                                        uint64_t* command_id);
+
+/* Queues a poll of the venue (the simulated venue reports no events). Statuses above. */
+QX_API qx_status_t qx_execution_concurrent_poll(qx_concurrent_execution_engine_t* engine,
+                                                uint64_t* command_id);
+
+/*
+ * Queues a stop, waiting while the command queue is full: commands queued before it are still
+ * executed and reported, its own report has kind 6 and status 0. 0; 1 for NULL; 2 when the
+ * worker is gone. The wait ends only as the worker frees room; if the report queue is full as
+ * well, reports must be taken meanwhile (from another thread) or the wait does not end.
+ */
+QX_API qx_status_t qx_execution_concurrent_stop(qx_concurrent_execution_engine_t* engine,
+                                                uint64_t* command_id);
+
+/*
+ * Takes the oldest report without waiting and copies its events: on entry *event_count is the
+ * capacity of events, on return the number of events of the report. 1 for a NULL engine, out
+ * or event_count; 5 when no report is waiting; 2 when the worker is gone and every report has
+ * been taken (*out and events untouched in these cases). Otherwise *out is filled and the
+ * result is that of the copy: 0, or 5 when the report has events and events is NULL or too
+ * small (the events are lost; the report is consumed either way).
+ */
+QX_API qx_status_t qx_execution_concurrent_try_recv_report(qx_concurrent_execution_engine_t* engine,
+                                                           qx_execution_command_report_t* out,
+                                                           qx_execution_event_t* events,
+                                                           uint32_t* event_count);
+
 /* @@QX_SECTION execution algorithms @@ */
 
 /*
@@ -542,9 +650,8 @@ QX_API qx_status_t qx_execution_twap_algo_progress(const qx_twap_algo_t* algo,
  * (negative leaves counting as 0). Executions are not matched to a particular child. 0; 1 for
  * NULL, a negative last_qty or a status outside 1..12 (nothing changes).
  */
-QX_API qx_status_t qx_execution_twap_algo_record_execution(qx_twap_algo_t* algo,
-                                                           int64_t last_qty, int64_t leaves_qty,
-                                                           uint32_t status);
+QX_API qx_status_t qx_execution_twap_algo_record_execution(qx_twap_algo_t* algo, int64_t last_qty,
+                                                           int64_t leaves_qty, uint32_t status);
 
 #ifdef __cplusplus
 } /* extern "C" */
