@@ -25,6 +25,15 @@ static void check_layouts(void) {
     CHECK_LAYOUT(qx_symbol_ref_t, symbol, 8);
     CHECK_LAYOUT(qx_symbol_ref_t, depth_levels, 16);
     /* @@QX_ABI_LAYOUTS@@ later record layouts are checked here */
+    CHECK(sizeof(qx_concurrent_engine_config_t) == 12);
+    CHECK_LAYOUT(qx_concurrent_engine_config_t, command_capacity, 0);
+    CHECK_LAYOUT(qx_concurrent_engine_config_t, report_capacity, 4);
+    CHECK_LAYOUT(qx_concurrent_engine_config_t, event_capacity, 8);
+    CHECK(sizeof(qx_execution_command_report_t) == 24);
+    CHECK_LAYOUT(qx_execution_command_report_t, command_id, 0);
+    CHECK_LAYOUT(qx_execution_command_report_t, kind, 8);
+    CHECK_LAYOUT(qx_execution_command_report_t, status, 12);
+    CHECK_LAYOUT(qx_execution_command_report_t, event_count, 16);
     CHECK(sizeof(qx_twap_parent_order_t) == 128);
     CHECK_LAYOUT(qx_twap_parent_order_t, parent_order_id, 0);
     CHECK_LAYOUT(qx_twap_parent_order_t, account, 8);
@@ -169,6 +178,32 @@ static void check_calls(void) {
     CHECK(qx_build_info() == info);
     qx_string_free(NULL);
     /* @@QX_ABI_CALLS@@ later calls are checked here */
+    {
+        qx_route_config_t route = {"r1", "acct", "CME", "ESZ6", 1, 0, 0, 0, 0, 0, 0};
+        qx_order_request_t order = {"o-1", "acct", "r1", NULL, "CME", "ESZ6", 1,
+                                    2,     1,      10,   4500, 0,     0,      1000};
+        qx_concurrent_engine_config_t config = {4, 4, 0};
+        qx_concurrent_execution_engine_t* engine = NULL;
+        qx_execution_command_report_t report;
+        qx_execution_event_t events[2];
+        uint32_t count = 2;
+        uint64_t id = 0;
+        qx_status_t st;
+        CHECK(qx_execution_concurrent_engine_create_multi(&route, 1, &config, &engine) ==
+              QX_STATUS_OK);
+        CHECK(qx_execution_concurrent_submit_order(engine, &order, &id) == QX_STATUS_OK);
+        CHECK(id == 1);
+        CHECK(qx_execution_concurrent_stop(engine, &id) == QX_STATUS_OK);
+        CHECK(id == 2);
+        do { /* the worker answers shortly */
+            count = 2;
+            st = qx_execution_concurrent_try_recv_report(engine, &report, events, &count);
+        } while (st == QX_STATUS_CAPACITY && count == 2);
+        CHECK(st == QX_STATUS_OK && report.command_id == 1 && report.kind == 1);
+        CHECK(report.status == 0 && report.event_count == 2 && events[1].kind == 3);
+        qx_execution_concurrent_engine_destroy(engine);
+        qx_execution_concurrent_engine_destroy(NULL);
+    }
     {
         qx_twap_parent_order_t parent = {"p-1", "acct", "r1", NULL, "CME", "ESZ6", 1,   1,  1,
                                          10,    0,      0,    0,    300,   1,      100, 100};
