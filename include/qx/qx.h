@@ -432,7 +432,7 @@ typedef struct qx_concurrent_execution_engine qx_concurrent_execution_engine_t;
  * report_capacity and 32 for event_capacity; without a record the capacities are 1024, 1024
  * and 64. event_capacity is the most events one command may produce before it fails with
  * status 5. The storage of both queues is reserved at creation; a queue of more than 1 GiB
- * of storage (about 3 million commands or 20 million reports), or one the system cannot
+ * of storage (about 3.6 million commands or 9.5 million reports), or one the system cannot
  * give, makes creation fail with 1.
  */
 typedef struct qx_concurrent_engine_config_t {
