@@ -221,8 +221,8 @@ static void check_calls(void) {
     }
     {
         qx_route_config_t route = {"r1", "acct", "CME", "ESZ6", 1, 0, 0, 0, 0, 0, 0};
-        qx_order_request_t order = {"o-1", "acct", "r1", NULL, "CME", "ESZ6", 1,
-                                    2,     1,      10,   4500, 0,     0,      1000};
+        qx_order_request_t order = {"o-1", "acct", "r1", NULL, "CME", "ESZ6", 1, 2, 1,
+                                    10,    4500,   0,    0,    1000};
         qx_execution_engine_t* engine = NULL;
         qx_execution_event_t events[2];
         qx_order_state_t state;
