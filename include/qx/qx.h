@@ -844,7 +844,254 @@ QX_API qx_status_t qx_execution_health(const qx_execution_engine_t* engine,
 QX_API qx_status_t qx_execution_metrics(const qx_execution_engine_t* engine,
                                         qx_execution_metrics_t* out);
 
+/*
+ * Worker-thread execution engine: the same engine with the simulated venue, run by a worker
+ * thread of its own (named "quorix-execution-worker"; the system shows "quorix-exec-wkr").
+ * Commands (submit, amend, cancel, poll, stop) are queued without blocking and executed by
+ * the worker in queue order; each executed command yields one report, received in the same
+ * order with qx_execution_concurrent_try_recv_report. The engine is started on creation.
+ *
+ * Command ids: every queuing attempt of a convertible command takes the next id from a
+ * counter that starts at 1, also when queuing then fails (so ids of queued commands increase
+ * but may skip values). The id is stored in *command_id on success when command_id is not
+ * NULL. Several threads may queue at once and get distinct ids.
+ *
+ * Queuing statuses: 0; 1 for a NULL handle or request or a record that cannot be converted
+ * (no id taken); 5 when the command queue is full (nothing queued); 2 when the worker is
+ * gone (after a stop has been executed, or the worker ended).
+ *
+ * Once a stop has been executed, commands queued behind it are dropped without a report, and
+ * after its report has been taken try_recv_report returns 2.
+ */
+
+/* One worker-thread execution engine. */
+typedef struct qx_concurrent_execution_engine qx_concurrent_execution_engine_t;
+
+/*
+ * Queue capacities (12 bytes). A zero field means 1024 for command_capacity and
+ * report_capacity and 32 for event_capacity; without a record the capacities are 1024, 1024
+ * and 64. event_capacity is the most events one command may produce before it fails with
+ * status 5. The storage of both queues is reserved at creation; a queue of more than 1 GiB
+ * of storage (about 3.6 million commands or 9.5 million reports), or one the system cannot
+ * give, makes creation fail with 1.
+ */
+typedef struct qx_concurrent_engine_config_t {
+    uint32_t command_capacity;
+    uint32_t report_capacity;
+    uint32_t event_capacity;
+} qx_concurrent_engine_config_t;
+
+/*
+ * One executed command's report (24 bytes). kind: 1 Submit, 2 Cancel, 3 Amend, 4 Poll, 6 Stop.
+ * status: 0 when the command succeeded, else its status as for the execution engine's
+ * functions (2 route or order not found, 7 risk rejection with its Rejected event, ...).
+ * event_count: the number of events the command produced.
+ */
+typedef struct qx_execution_command_report_t {
+    uint64_t command_id;
+    uint32_t kind;
+    uint32_t status;
+    uint32_t event_count;
+} qx_execution_command_report_t;
+
+/*
+ * Creates the engine over count routes (as qx_execution_engine_create_multi), starts the
+ * worker and waits until it has started the engine. config may be NULL. 0 with *out set; 1
+ * when routes or out is NULL, count is 0, a route record is invalid or a queue cannot be
+ * reserved; 2 when the worker thread cannot be started or ends before it is ready. *out is
+ * written only on success.
+ */
+QX_API qx_status_t qx_execution_concurrent_engine_create_multi(
+    const qx_route_config_t* routes, uint32_t count, const qx_concurrent_engine_config_t* config,
+    qx_concurrent_execution_engine_t** out);
+
+/*
+ * Stops the worker and releases the engine; reports not taken are dropped. Always completes,
+ * also when the report queue is full. NULL is ignored.
+ */
+QX_API void qx_execution_concurrent_engine_destroy(qx_concurrent_execution_engine_t* engine);
+
+/* Queues a new order (record rules as qx_execution_submit_order). Statuses above. */
+QX_API qx_status_t qx_execution_concurrent_submit_order(qx_concurrent_execution_engine_t* engine,
+                                                        const qx_order_request_t* request,
+                                                        uint64_t* command_id);
+
+/* Queues an amend (record rules as qx_execution_amend_order). Statuses above. */
+QX_API qx_status_t qx_execution_concurrent_amend_order(qx_concurrent_execution_engine_t* engine,
+                                                       const qx_amend_request_t* request,
+                                                       uint64_t* command_id);
+
+/* Queues a cancel (record rules as qx_execution_cancel_order). Statuses above. */
+QX_API qx_status_t qx_execution_concurrent_cancel_order(qx_concurrent_execution_engine_t* engine,
+                                                        const qx_cancel_request_t* request,
+                                                        uint64_t* command_id);
+
+/* Queues a poll of the venue (the simulated venue reports no events). Statuses above. */
+QX_API qx_status_t qx_execution_concurrent_poll(qx_concurrent_execution_engine_t* engine,
+                                                uint64_t* command_id);
+
+/*
+ * Queues a stop, waiting while the command queue is full: commands queued before it are still
+ * executed and reported, its own report has kind 6 and status 0. 0; 1 for NULL; 2 when the
+ * worker is gone. The wait ends only as the worker frees room; if the report queue is full as
+ * well, reports must be taken meanwhile (from another thread) or the wait does not end.
+ */
+QX_API qx_status_t qx_execution_concurrent_stop(qx_concurrent_execution_engine_t* engine,
+                                                uint64_t* command_id);
+
+/*
+ * Takes the oldest report without waiting and copies its events: on entry *event_count is the
+ * capacity of events, on return the number of events of the report. 1 for a NULL engine, out
+ * or event_count; 5 when no report is waiting; 2 when the worker is gone and every report has
+ * been taken (*out and events untouched in these cases). Otherwise *out is filled and the
+ * result is that of the copy: 0, or 5 when the report has events and events is NULL or too
+ * small (the events are lost; the report is consumed either way).
+ */
+QX_API qx_status_t qx_execution_concurrent_try_recv_report(qx_concurrent_execution_engine_t* engine,
+                                                           qx_execution_command_report_t* out,
+                                                           qx_execution_event_t* events,
+                                                           uint32_t* event_count);
+
 /* @@QX_SECTION execution algorithms @@ */
+
+/*
+ * TWAP algorithm: slices one parent order into child orders released evenly over a time
+ * window. The algorithm sends nothing itself. Per slice the host calls plan, submits the
+ * proposed child (for instance with qx_execution_submit_order), then commits the plan (or
+ * discards it if the child was not sent), and reports each execution of the child with
+ * qx_execution_twap_algo_record_execution.
+ *
+ * The window [start_ns, end_ns) is cut into ceil((end_ns - start_ns) / slice_interval_ns)
+ * slices; the first is due at start_ns, the next at start_ns + slice_interval_ns, and all are
+ * due at or after end_ns. By a moment with D of T slices due the released quantity may reach
+ * ceil(quantity x D / T). One child carries at most max_child_qty; a child below
+ * min_child_qty waits unless it completes the parent or the window has ended. Missed slices
+ * are caught up by the next plans. Quantity of a rejected or canceled child stays released and
+ * is not planned again.
+ *
+ * Text rules are those of the execution records above.
+ */
+
+/* One TWAP algorithm over one parent order. */
+typedef struct qx_twap_algo qx_twap_algo_t;
+
+/*
+ * The parent order (128 bytes). parent_order_id (<= 40), account, route (<= 32 each), venue
+ * (<= 16) and symbol (<= 32) are required; tag (<= 32) is optional. side 1..2, order_type
+ * 1..4, time_in_force 1..5. Needs start_ns < end_ns, 0 < min_child_qty <= max_child_qty,
+ * quantity > 0, the prices the order type needs positive (Limit: limit_price, Stop:
+ * stop_price, StopLimit: both) and slice_interval_ns > 0. Children copy account, route, tag,
+ * venue, symbol, side, order_type, time_in_force and both prices.
+ */
+typedef struct qx_twap_parent_order_t {
+    const char* parent_order_id;
+    const char* account;
+    const char* route;
+    const char* tag;
+    const char* venue;
+    const char* symbol;
+    uint32_t side;
+    uint32_t order_type;
+    uint32_t time_in_force;
+    int64_t quantity;
+    int64_t limit_price;
+    int64_t stop_price;
+    uint64_t start_ns;
+    uint64_t end_ns;
+    int64_t min_child_qty;
+    int64_t max_child_qty;
+    uint64_t slice_interval_ns;
+} qx_twap_parent_order_t;
+
+/*
+ * A proposed child order (336 bytes). With has_plan 1 the fields form the child's order
+ * request (client_order_id and ts_ns as given to the plan call, origin_ts_ns 0 when
+ * submitted); planned_at_ns is the now_ns the plan was made for. With has_plan 0 every byte
+ * of the record is 0.
+ */
+typedef struct qx_twap_child_plan_t {
+    char slice_id[41];
+    char parent_order_id[41];
+    char client_order_id[41];
+    char account[33];
+    char route[33];
+    char tag[33];
+    char venue[17];
+    char symbol[33];
+    uint32_t side;
+    uint32_t order_type;
+    uint32_t time_in_force;
+    int64_t quantity;
+    int64_t limit_price;
+    int64_t stop_price;
+    uint64_t planned_at_ns;
+    uint64_t ts_ns;
+    uint8_t has_plan;
+} qx_twap_child_plan_t;
+
+/*
+ * The algorithm's account (56 bytes): total_qty is the parent's quantity; released_qty the sum
+ * of committed children; filled_qty the reported fills, capped at total_qty; outstanding_qty
+ * released quantity not yet filled or ended; rejected_children and terminal_children count
+ * reported executions with status Rejected and with any terminal status (Filled, Canceled,
+ * Rejected, Expired); has_pending is 1 while a plan awaits commit or discard.
+ */
+typedef struct qx_twap_progress_t {
+    int64_t total_qty;
+    int64_t released_qty;
+    int64_t filled_qty;
+    int64_t outstanding_qty;
+    uint64_t rejected_children;
+    uint64_t terminal_children;
+    uint8_t has_pending;
+} qx_twap_progress_t;
+
+/*
+ * Creates an algorithm over the parent order. 0 with *out set; 1 when request or out is NULL,
+ * a field is invalid or the parent breaks a rule above (*out is then NULL when out is not).
+ */
+QX_API qx_status_t qx_execution_twap_algo_create(const qx_twap_parent_order_t* request,
+                                                 qx_twap_algo_t** out);
+
+/* Releases the algorithm. NULL is ignored. */
+QX_API void qx_execution_twap_algo_destroy(qx_twap_algo_t* algo);
+
+/*
+ * Plans the child due at now_ns. slice_id and client_order_id are required identifiers
+ * (<= 40 each). When a plan is pending: with the same two identifiers it is written again
+ * unchanged (now_ns and ts_ns are ignored), with others the call returns 2 and out is
+ * untouched. Otherwise the due child becomes the pending plan and is written to out; when
+ * nothing is due (before start_ns, parent filled, target already released, child held back
+ * below min_child_qty) out is all zeros. 0; 1 for a NULL algo or out, an invalid identifier
+ * or a parent or progress the planner refuses (out untouched); 2 as above.
+ */
+QX_API qx_status_t qx_execution_twap_algo_plan(qx_twap_algo_t* algo, uint64_t now_ns,
+                                               const char* slice_id, const char* client_order_id,
+                                               uint64_t ts_ns, qx_twap_child_plan_t* out);
+
+/*
+ * Counts the pending plan's quantity as released and outstanding and drops the plan. 0; 1 for
+ * NULL; 2 when no plan is pending or releasing it would exceed the total (the plan stays
+ * pending).
+ */
+QX_API qx_status_t qx_execution_twap_algo_commit_pending(qx_twap_algo_t* algo);
+
+/* Drops the pending plan; the progress is unchanged. 0; 1 for NULL; 2 when none is pending. */
+QX_API qx_status_t qx_execution_twap_algo_discard_pending(qx_twap_algo_t* algo);
+
+/* Copies the progress. 0; 1 for a NULL argument. */
+QX_API qx_status_t qx_execution_twap_algo_progress(const qx_twap_algo_t* algo,
+                                                   qx_twap_progress_t* out);
+
+/*
+ * Reports one execution of a child: a positive last_qty is added to filled_qty (capped at the
+ * total) and taken from outstanding_qty; a terminal status (4 Filled, 6 Canceled, 9 Rejected,
+ * 10 Expired) counts the child as ended and lowers outstanding_qty to at most leaves_qty
+ * (negative leaves counting as 0). Executions are not matched to a particular child. 0; 1 for
+ * NULL, a negative last_qty or a status outside 1..12 (nothing changes).
+ */
+QX_API qx_status_t qx_execution_twap_algo_record_execution(qx_twap_algo_t* algo, int64_t last_qty,
+                                                           int64_t leaves_qty, uint32_t status);
 
 #ifdef __cplusplus
 } /* extern "C" */

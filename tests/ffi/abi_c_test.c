@@ -112,6 +112,59 @@ static void check_layouts(void) {
     CHECK_LAYOUT(qx_signal_replay_config_t, min_confidence_bps, 16);
     CHECK_LAYOUT(qx_signal_replay_config_t, store_samples, 18);
     CHECK_LAYOUT(qx_signal_replay_config_t, check_monotonic_timestamps, 19);
+    CHECK(sizeof(qx_concurrent_engine_config_t) == 12);
+    CHECK_LAYOUT(qx_concurrent_engine_config_t, command_capacity, 0);
+    CHECK_LAYOUT(qx_concurrent_engine_config_t, report_capacity, 4);
+    CHECK_LAYOUT(qx_concurrent_engine_config_t, event_capacity, 8);
+    CHECK(sizeof(qx_execution_command_report_t) == 24);
+    CHECK_LAYOUT(qx_execution_command_report_t, command_id, 0);
+    CHECK_LAYOUT(qx_execution_command_report_t, kind, 8);
+    CHECK_LAYOUT(qx_execution_command_report_t, status, 12);
+    CHECK_LAYOUT(qx_execution_command_report_t, event_count, 16);
+    CHECK(sizeof(qx_twap_parent_order_t) == 128);
+    CHECK_LAYOUT(qx_twap_parent_order_t, parent_order_id, 0);
+    CHECK_LAYOUT(qx_twap_parent_order_t, account, 8);
+    CHECK_LAYOUT(qx_twap_parent_order_t, route, 16);
+    CHECK_LAYOUT(qx_twap_parent_order_t, tag, 24);
+    CHECK_LAYOUT(qx_twap_parent_order_t, venue, 32);
+    CHECK_LAYOUT(qx_twap_parent_order_t, symbol, 40);
+    CHECK_LAYOUT(qx_twap_parent_order_t, side, 48);
+    CHECK_LAYOUT(qx_twap_parent_order_t, order_type, 52);
+    CHECK_LAYOUT(qx_twap_parent_order_t, time_in_force, 56);
+    CHECK_LAYOUT(qx_twap_parent_order_t, quantity, 64);
+    CHECK_LAYOUT(qx_twap_parent_order_t, limit_price, 72);
+    CHECK_LAYOUT(qx_twap_parent_order_t, stop_price, 80);
+    CHECK_LAYOUT(qx_twap_parent_order_t, start_ns, 88);
+    CHECK_LAYOUT(qx_twap_parent_order_t, end_ns, 96);
+    CHECK_LAYOUT(qx_twap_parent_order_t, min_child_qty, 104);
+    CHECK_LAYOUT(qx_twap_parent_order_t, max_child_qty, 112);
+    CHECK_LAYOUT(qx_twap_parent_order_t, slice_interval_ns, 120);
+    CHECK(sizeof(qx_twap_child_plan_t) == 336);
+    CHECK_LAYOUT(qx_twap_child_plan_t, slice_id, 0);
+    CHECK_LAYOUT(qx_twap_child_plan_t, parent_order_id, 41);
+    CHECK_LAYOUT(qx_twap_child_plan_t, client_order_id, 82);
+    CHECK_LAYOUT(qx_twap_child_plan_t, account, 123);
+    CHECK_LAYOUT(qx_twap_child_plan_t, route, 156);
+    CHECK_LAYOUT(qx_twap_child_plan_t, tag, 189);
+    CHECK_LAYOUT(qx_twap_child_plan_t, venue, 222);
+    CHECK_LAYOUT(qx_twap_child_plan_t, symbol, 239);
+    CHECK_LAYOUT(qx_twap_child_plan_t, side, 272);
+    CHECK_LAYOUT(qx_twap_child_plan_t, order_type, 276);
+    CHECK_LAYOUT(qx_twap_child_plan_t, time_in_force, 280);
+    CHECK_LAYOUT(qx_twap_child_plan_t, quantity, 288);
+    CHECK_LAYOUT(qx_twap_child_plan_t, limit_price, 296);
+    CHECK_LAYOUT(qx_twap_child_plan_t, stop_price, 304);
+    CHECK_LAYOUT(qx_twap_child_plan_t, planned_at_ns, 312);
+    CHECK_LAYOUT(qx_twap_child_plan_t, ts_ns, 320);
+    CHECK_LAYOUT(qx_twap_child_plan_t, has_plan, 328);
+    CHECK(sizeof(qx_twap_progress_t) == 56);
+    CHECK_LAYOUT(qx_twap_progress_t, total_qty, 0);
+    CHECK_LAYOUT(qx_twap_progress_t, released_qty, 8);
+    CHECK_LAYOUT(qx_twap_progress_t, filled_qty, 16);
+    CHECK_LAYOUT(qx_twap_progress_t, outstanding_qty, 24);
+    CHECK_LAYOUT(qx_twap_progress_t, rejected_children, 32);
+    CHECK_LAYOUT(qx_twap_progress_t, terminal_children, 40);
+    CHECK_LAYOUT(qx_twap_progress_t, has_pending, 48);
     CHECK(sizeof(qx_route_config_t) == 80);
     CHECK_LAYOUT(qx_route_config_t, route, 0);
     CHECK_LAYOUT(qx_route_config_t, account, 8);
@@ -246,6 +299,47 @@ static void check_calls(void) {
                                              &json, &len) == QX_STATUS_OK);
         CHECK(json != NULL && strstr(json, "\"directional_accuracy_bps\":10000") != NULL);
         qx_string_free(json);
+    }
+    {
+        qx_route_config_t route = {"r1", "acct", "CME", "ESZ6", 1, 0, 0, 0, 0, 0, 0};
+        qx_order_request_t order = {"o-1", "acct", "r1", NULL, "CME", "ESZ6", 1,
+                                    2,     1,      10,   4500, 0,     0,      1000};
+        qx_concurrent_engine_config_t config = {4, 4, 0};
+        qx_concurrent_execution_engine_t* engine = NULL;
+        qx_execution_command_report_t report;
+        qx_execution_event_t events[2];
+        uint32_t count = 2;
+        uint64_t id = 0;
+        qx_status_t st;
+        CHECK(qx_execution_concurrent_engine_create_multi(&route, 1, &config, &engine) ==
+              QX_STATUS_OK);
+        CHECK(qx_execution_concurrent_submit_order(engine, &order, &id) == QX_STATUS_OK);
+        CHECK(id == 1);
+        CHECK(qx_execution_concurrent_stop(engine, &id) == QX_STATUS_OK);
+        CHECK(id == 2);
+        do { /* the worker answers shortly */
+            count = 2;
+            st = qx_execution_concurrent_try_recv_report(engine, &report, events, &count);
+        } while (st == QX_STATUS_CAPACITY && count == 2);
+        CHECK(st == QX_STATUS_OK && report.command_id == 1 && report.kind == 1);
+        CHECK(report.status == 0 && report.event_count == 2 && events[1].kind == 3);
+        qx_execution_concurrent_engine_destroy(engine);
+        qx_execution_concurrent_engine_destroy(NULL);
+    }
+    {
+        qx_twap_parent_order_t parent = {"p-1", "acct", "r1", NULL, "CME", "ESZ6", 1,   1,  1,
+                                         10,    0,      0,    0,    300,   1,      100, 100};
+        qx_twap_algo_t* algo = NULL;
+        qx_twap_child_plan_t plan;
+        qx_twap_progress_t progress;
+        CHECK(qx_execution_twap_algo_create(&parent, &algo) == QX_STATUS_OK);
+        CHECK(qx_execution_twap_algo_plan(algo, 0, "s-1", "c-1", 5, &plan) == QX_STATUS_OK);
+        CHECK(plan.has_plan == 1 && plan.quantity == 4 && strcmp(plan.client_order_id, "c-1") == 0);
+        CHECK(qx_execution_twap_algo_commit_pending(algo) == QX_STATUS_OK);
+        CHECK(qx_execution_twap_algo_record_execution(algo, 4, 0, 4) == QX_STATUS_OK);
+        CHECK(qx_execution_twap_algo_progress(algo, &progress) == QX_STATUS_OK);
+        CHECK(progress.released_qty == 4 && progress.filled_qty == 4 && progress.has_pending == 0);
+        qx_execution_twap_algo_destroy(algo);
     }
     {
         qx_route_config_t route = {"r1", "acct", "CME", "ESZ6", 1, 0, 0, 0, 0, 0, 0};
