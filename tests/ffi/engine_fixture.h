@@ -12,15 +12,10 @@
 #include <vector>
 
 #include "ffi/support/engine_handle.h"
+#include "helpers/scratch_dir.h"
 #include "qx/qx.h"
 
 namespace qx::testing {
-
-inline std::string make_temp_dir(const char* prefix = "qx-engine-test") {
-    std::string tmpl = std::string("/tmp/") + prefix + "-XXXXXX";
-    const char* dir = ::mkdtemp(tmpl.data());
-    return dir ? std::string(dir) : std::string();
-}
 
 // Reads every line of a text file.
 inline std::vector<std::string> read_lines(const std::string& path) {
@@ -35,7 +30,6 @@ inline std::vector<std::string> read_lines(const std::string& path) {
 class EngineFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = make_temp_dir();
         ASSERT_FALSE(dir_.empty());
         config_path_ = dir_ + "/engine.json";
         std::ofstream(config_path_)
@@ -48,11 +42,7 @@ class EngineFixture : public ::testing::Test {
             ASSERT_EQ(qx_engine_start(engine_), QX_STATUS_OK);
         }
     }
-    void TearDown() override {
-        qx_engine_destroy(engine_);
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
+    void TearDown() override { qx_engine_destroy(engine_); }
 
     virtual std::string extra_config() const { return ""; }
     virtual bool start_engine() const { return true; }
@@ -107,7 +97,8 @@ class EngineFixture : public ::testing::Test {
         return returned([&](char** o, uint32_t* l) { return qx_get_metrics_json(engine_, o, l); });
     }
 
-    std::string dir_;
+    qx_test::ScratchDir scratch_;
+    std::string dir_ = scratch_.path();
     std::string config_path_;
     qx_engine_t* engine_ = nullptr;
 };

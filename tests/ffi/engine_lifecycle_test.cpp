@@ -17,7 +17,8 @@ bool contains(const std::string& text, const std::string& part) {
 }
 
 TEST(EngineCreate, ZeroedRecordUsesBuiltInSettings) {
-    const std::string dir = make_temp_dir();
+    const qx_test::ScratchDir scratch;
+    const std::string& dir = scratch.path();
     char old_cwd[4096];
     ASSERT_NE(::getcwd(old_cwd, sizeof old_cwd), nullptr);
     ASSERT_EQ(::chdir(dir.c_str()), 0);
@@ -35,11 +36,11 @@ TEST(EngineCreate, ZeroedRecordUsesBuiltInSettings) {
     qx_engine_destroy(engine);
     EXPECT_TRUE(std::filesystem::exists(dir + "/audit/quorix_audit.log"));
     ASSERT_EQ(::chdir(old_cwd), 0);
-    std::filesystem::remove_all(dir);
 }
 
 TEST(EngineCreate, RecordOverridesAndFailures) {
-    const std::string dir = make_temp_dir();
+    const qx_test::ScratchDir scratch;
+    const std::string& dir = scratch.path();
     const std::string path = dir + "/c.toml";
     std::ofstream(path) << "instance_id = \"file\"\nenable_persistence = true\naudit_log_path = \""
                         << dir << "/a.log\"\ndata_root = \"" << dir
@@ -79,7 +80,6 @@ TEST(EngineCreate, RecordOverridesAndFailures) {
     config.config_path = invalid.c_str();
     EXPECT_EQ(qx_engine_create(&config, &engine), QX_STATUS_REFUSED);
     EXPECT_EQ(engine, nullptr);
-    std::filesystem::remove_all(dir);
 }
 
 TEST(EngineCreate, RedactTokenSplit) {

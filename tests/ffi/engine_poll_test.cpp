@@ -88,7 +88,6 @@ class FlakyAdapter final : public MarketDataAdapter {
 class Breaker : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = make_temp_dir();
         ::setenv("QX_RUNTIME_CIRCUIT_BREAKER_FAILURES", "3", 1);
         ::setenv("QX_RUNTIME_CIRCUIT_BREAKER_COOLDOWN_MS", "1000", 1);
         auto adapter = std::make_unique<FlakyAdapter>();
@@ -105,11 +104,9 @@ class Breaker : public ::testing::Test {
         handle_->engine->set_clock_for_testing([this] { return now_; });
         ASSERT_EQ(qx_engine_start(handle_), QX_STATUS_OK);
     }
-    void TearDown() override {
-        qx_engine_destroy(handle_);
-        std::filesystem::remove_all(dir_);
-    }
-    std::string dir_;
+    void TearDown() override { qx_engine_destroy(handle_); }
+    qx_test::ScratchDir scratch_;
+    std::string dir_ = scratch_.path();
     FlakyAdapter* adapter_ = nullptr;
     qx_engine_t* handle_ = nullptr;
     uint64_t now_ = 5'000'000'000;
@@ -143,7 +140,8 @@ TEST_F(Breaker, OpensRefusesReopensAndCloses) {
 
 TEST(BreakerDisabled, FailuresNeverOpenIt) {
     auto adapter = std::make_unique<FlakyAdapter>();
-    const std::string dir = make_temp_dir();
+    const qx_test::ScratchDir scratch;
+    const std::string& dir = scratch.path();
     auto built = Engine::build_with_adapter(EngineConfig{}, AuditLog(dir + "/a.log", {}, 1000, 1),
                                             std::move(adapter), nullptr);
     ASSERT_TRUE(built);
@@ -154,7 +152,6 @@ TEST(BreakerDisabled, FailuresNeverOpenIt) {
     }
     EXPECT_FALSE(e.circuit_breaker().open);
     EXPECT_EQ(e.circuit_breaker().consecutive_failures, 0u);
-    std::filesystem::remove_all(dir);
 }
 
 class Health : public EngineFixture {
@@ -241,14 +238,14 @@ TEST_F(Health, DocumentsHaveTheirShape) {
 }
 
 TEST(SignalMetrics, FreshEngineCountsNothing) {
-    const std::string dir = make_temp_dir();
+    const qx_test::ScratchDir scratch;
+    const std::string& dir = scratch.path();
     auto built = Engine::build_with_adapter(EngineConfig{}, AuditLog(dir + "/a.log", {}, 1000, 1),
                                             std::make_unique<MockAdapter>(), nullptr);
     ASSERT_TRUE(built);
     EXPECT_EQ(
         (*built)->signal_metrics_json(),
         R"({"schema_version":1,"signal_symbols":0,"explanation_symbols":0,"neutral":0,"long_bias":0,"short_bias":0,"blocked":0,"directional":0,"quality_flagged":0,"average_confidence_bps":0,"last_quality_flags":0,"latest_explanation_coverage_bps":0})");
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
